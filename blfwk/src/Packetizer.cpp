@@ -1,0 +1,12 @@
+#include "blfwk/Packetizer.h"
+
+#include "blfwk/Peripheral.h"
+
+namespace blfwk {
+
+Packetizer::~Packetizer()
+{
+    delete m_peripheral;
+}
+
+} // namespace blfwk
