@@ -1,0 +1,144 @@
+#include "sim/SimConfig.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace vornsim {
+
+namespace {
+
+const Variant kVariants[] = {
+    { "black", 0x5e03, 0x5e0f },
+    { "steel_gray", 0x5e0b, 0x5e10 },
+    { "light_gray", 0x5e0c, 0x5e11 },
+    { "smoked", 0x5e0d, 0x5e12 },
+};
+
+bool parseUnsigned(const std::string &text, uint64_t limit, uint64_t &value)
+{
+    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ')
+    {
+        return false;
+    }
+    errno = 0;
+    char *end = nullptr;
+    unsigned long long parsed = std::strtoull(text.c_str(), &end, 0);
+    if (errno != 0 || *end != '\0' || parsed > limit)
+    {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+} // namespace
+
+const Variant *findVariant(const std::string &name)
+{
+    for (const Variant &variant : kVariants)
+    {
+        if (name == variant.name)
+        {
+            return &variant;
+        }
+    }
+    return nullptr;
+}
+
+const Variant &defaultVariant()
+{
+    return kVariants[0];
+}
+
+bool parseVersion(const std::string &text, FirmwareVersion &version)
+{
+    uint64_t numbers[3];
+    size_t start = 0;
+    for (int i = 0; i < 3; ++i)
+    {
+        size_t dot = text.find('.', start);
+        if ((i < 2) != (dot != std::string::npos))
+        {
+            return false;
+        }
+        std::string part = text.substr(start, i < 2 ? dot - start : std::string::npos);
+        if (part.find_first_not_of("0123456789") != std::string::npos || !parseUnsigned(part, 0xffff, numbers[i]))
+        {
+            return false;
+        }
+        start = dot + 1;
+    }
+    version.major = static_cast<uint16_t>(numbers[0]);
+    version.minor = static_cast<uint16_t>(numbers[1]);
+    version.patch = static_cast<uint16_t>(numbers[2]);
+    return true;
+}
+
+SimConfig readConfig(const EnvLookup &lookup)
+{
+    SimConfig config;
+    auto text = [&lookup](const char *name) {
+        const char *value = lookup(name);
+        return std::string(value ? value : "");
+    };
+
+    std::string variant = text("VORN_SIM_VARIANT");
+    if (variant == "none")
+    {
+        config.variant = nullptr;
+    }
+    else if (!variant.empty())
+    {
+        if (const Variant *found = findVariant(variant))
+        {
+            config.variant = found;
+        }
+        else
+        {
+            config.warnings.push_back("VORN_SIM_VARIANT '" + variant + "' is not a variant; using black");
+        }
+    }
+
+    std::string version = text("VORN_SIM_VERSION");
+    if (!version.empty() && !parseVersion(version, config.version))
+    {
+        config.warnings.push_back("VORN_SIM_VERSION '" + version + "' is not MAJOR.MINOR.PATCH; using 0.5.19");
+    }
+
+    std::string maxPacket = text("VORN_SIM_MAX_PACKET");
+    uint64_t size = 0;
+    if (!maxPacket.empty())
+    {
+        if (parseUnsigned(maxPacket, 0xffffffffu, size))
+        {
+            config.maxPacketSize = static_cast<uint32_t>(size);
+        }
+        else
+        {
+            config.warnings.push_back("VORN_SIM_MAX_PACKET '" + maxPacket + "' is not a number; using 56");
+        }
+    }
+
+    std::string timing = text("VORN_SIM_TIMING");
+    if (timing == "full-speed")
+    {
+        config.fullSpeed = true;
+    }
+    else if (!timing.empty() && timing != "none")
+    {
+        config.warnings.push_back("VORN_SIM_TIMING '" + timing + "' is neither none nor full-speed; using none");
+    }
+
+    config.flashPath = text("VORN_SIM_FLASH");
+    config.faults = text("VORN_SIM_FAULT");
+    config.tracePath = text("VORN_SIM_TRACE");
+    config.socketPath = text("VORN_HID_SOCKET");
+    return config;
+}
+
+SimConfig readEnvironment()
+{
+    return readConfig([](const char *name) { return std::getenv(name); });
+}
+
+} // namespace vornsim

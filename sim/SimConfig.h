@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vornsim {
+
+constexpr uint16_t kVendorId = 0x3b7c;
+
+//! One colour variant of the controller: the product ID it enumerates
+//! under in update mode and the second product ID its firmware carries.
+struct Variant
+{
+    const char *name;
+    uint16_t updatePid;
+    uint16_t firmwarePid;
+};
+
+//! The variant called @a name, or null for "none" and unknown names.
+const Variant *findVariant(const std::string &name);
+
+//! The variant used when nothing else is asked for.
+const Variant &defaultVariant();
+
+struct FirmwareVersion
+{
+    uint16_t major = 0;
+    uint16_t minor = 5;
+    uint16_t patch = 19;
+};
+
+//! Reads "MAJOR.MINOR.PATCH"; each number must fit in 16 bits.
+bool parseVersion(const std::string &text, FirmwareVersion &version);
+
+//! Everything the virtual controller takes from the environment.
+struct SimConfig
+{
+    const Variant *variant = &defaultVariant(); //!< null: nothing attached
+    FirmwareVersion version;
+    std::string flashPath;   //!< empty: flash lives as long as the process
+    uint32_t maxPacketSize = 56;
+    bool fullSpeed = false;  //!< transfers and flash work take real time
+    std::string faults;      //!< fault list, parsed by FaultPlan
+    std::string tracePath;   //!< empty: no trace
+    std::string socketPath;  //!< set: an external device stands in for the controller
+    std::vector<std::string> warnings; //!< values that were ignored, and why
+};
+
+using EnvLookup = std::function<const char *(const char *)>;
+
+//! Builds the configuration from the variables that @a lookup returns;
+//! an unset or empty variable keeps its default.
+SimConfig readConfig(const EnvLookup &lookup);
+
+//! readConfig over the process environment.
+SimConfig readEnvironment();
+
+} // namespace vornsim

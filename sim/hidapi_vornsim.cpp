@@ -1,0 +1,394 @@
+// The hidapi functions that the engine calls, answered by the virtual
+// controller in this process or by a device model behind a Unix socket.
+
+#include "sim/SimConfig.h"
+#include "sim/SocketBridge.h"
+#include "sim/Trace.h"
+#include "sim/VirtualController.h"
+#include "sim/vornsim_control.h"
+
+#include <hidapi.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+
+struct hid_device_
+{
+    std::shared_ptr<vornsim::ReportLink> link;   //!< in-process controller
+    std::unique_ptr<vornsim::SocketDevice> socket; //!< external device
+    std::shared_ptr<vornsim::Trace> trace;
+    std::wstring error;
+};
+
+namespace {
+
+using vornsim::VirtualController;
+
+const wchar_t kErrorDisconnected[] = L"device disconnected";
+const wchar_t kErrorNoDevice[] = L"no matching device";
+const wchar_t kErrorArgument[] = L"invalid argument";
+
+struct SimState
+{
+    vornsim::SimConfig config;
+    std::shared_ptr<vornsim::Trace> trace;
+    std::shared_ptr<VirtualController> controller; //!< null when a socket device stands in
+};
+
+std::mutex g_mutex;
+std::condition_variable g_wake;
+std::unique_ptr<SimState> g_state;
+std::wstring g_error;
+
+void warn(const std::string &text)
+{
+    std::fprintf(stderr, "vornsim: %s\n", text.c_str());
+}
+
+//! Builds the state from the environment; the caller holds g_mutex.
+void buildState()
+{
+    // The old controller goes first, so that its flash file is written
+    // before a new one reads it.
+    if (g_state && g_state->controller)
+    {
+        g_state->controller->retire();
+    }
+    g_state.reset();
+    auto state = std::make_unique<SimState>();
+    state->config = vornsim::readEnvironment();
+    std::vector<std::string> warnings = state->config.warnings;
+    if (!state->config.tracePath.empty())
+    {
+        std::string error;
+        state->trace = std::make_shared<vornsim::Trace>(state->config.tracePath, error);
+        if (!state->trace->isOpen())
+        {
+            warnings.push_back(error);
+        }
+    }
+    if (state->config.socketPath.empty())
+    {
+        state->controller = std::make_shared<VirtualController>(state->config, g_wake, warnings);
+    }
+    for (const std::string &warning : warnings)
+    {
+        warn(warning);
+    }
+    g_state = std::move(state);
+}
+
+SimState &state()
+{
+    if (!g_state)
+    {
+        buildState();
+    }
+    return *g_state;
+}
+
+hid_device *newHandle(SimState &sim)
+{
+    hid_device *device = new hid_device;
+    device->trace = sim.trace;
+    g_error.clear();
+    return device;
+}
+
+hid_device *openSocket(SimState &sim, const char *path, unsigned short vendorId, unsigned short productId,
+                       const wchar_t *serial)
+{
+    std::string error;
+    std::unique_ptr<vornsim::SocketDevice> socket = vornsim::SocketDevice::connect(sim.config.socketPath, error);
+    vornsim::DeviceIdentity identity;
+    if (socket && path && !socket->sendPath(path))
+    {
+        error = "device closed the connection";
+        socket.reset();
+    }
+    if (socket && !socket->awaitIdentity(identity, error))
+    {
+        socket.reset();
+    }
+    if (!socket)
+    {
+        g_error = vornsim::decodeUtf8(error);
+        return nullptr;
+    }
+    bool matches = identity.vendorId == vendorId && identity.productId == productId &&
+                   (!serial || !*serial || identity.serialNumber == serial);
+    if (!path && !matches)
+    {
+        g_error = kErrorNoDevice;
+        return nullptr;
+    }
+    hid_device *device = newHandle(sim);
+    device->socket = std::move(socket);
+    return device;
+}
+
+wchar_t *copyWide(const std::wstring &text)
+{
+    wchar_t *copy = static_cast<wchar_t *>(std::calloc(text.size() + 1, sizeof(wchar_t)));
+    if (copy)
+    {
+        std::wmemcpy(copy, text.c_str(), text.size());
+    }
+    return copy;
+}
+
+hid_device_info *newInfo(const std::string &path, unsigned short vendorId, unsigned short productId,
+                         const std::wstring &serial, const std::wstring &manufacturer, const std::wstring &product)
+{
+    auto *info = static_cast<hid_device_info *>(std::calloc(1, sizeof(hid_device_info)));
+    if (!info)
+    {
+        return nullptr;
+    }
+    info->path = strdup(path.c_str());
+    info->vendor_id = vendorId;
+    info->product_id = productId;
+    info->serial_number = copyWide(serial);
+    info->release_number = 0x0100;
+    info->manufacturer_string = copyWide(manufacturer);
+    info->product_string = copyWide(product);
+    info->usage_page = 0xFF00;
+    info->usage = 0x01;
+    info->interface_number = 0;
+    info->bus_type = HID_API_BUS_USB;
+    return info;
+}
+
+bool wanted(unsigned short filter, unsigned short id)
+{
+    return filter == 0 || filter == id;
+}
+
+} // namespace
+
+int HID_API_EXPORT hid_init(void)
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    state();
+    return 0;
+}
+
+int HID_API_EXPORT hid_exit(void)
+{
+    // The controller outlives the library's users: the application erases,
+    // writes and resets in separate runs that each end with hid_exit.
+    std::lock_guard<std::mutex> guard(g_mutex);
+    if (g_state && g_state->controller)
+    {
+        g_state->controller->saveFlash();
+    }
+    return 0;
+}
+
+struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(unsigned short vendor_id, unsigned short product_id)
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    SimState &sim = state();
+    if (sim.controller)
+    {
+        const vornsim::Variant *variant = sim.controller->variant();
+        if (!variant || !wanted(vendor_id, vornsim::kVendorId) || !wanted(product_id, variant->updatePid))
+        {
+            return nullptr;
+        }
+        return newInfo(sim.controller->path(), vornsim::kVendorId, variant->updatePid,
+                       VirtualController::kSerialNumber, VirtualController::kManufacturer,
+                       VirtualController::kProduct);
+    }
+    std::string error;
+    std::unique_ptr<vornsim::SocketDevice> socket = vornsim::SocketDevice::connect(sim.config.socketPath, error);
+    vornsim::DeviceIdentity identity;
+    if (!socket || !socket->awaitIdentity(identity, error))
+    {
+        return nullptr;
+    }
+    if (!wanted(vendor_id, identity.vendorId) || !wanted(product_id, identity.productId))
+    {
+        return nullptr;
+    }
+    return newInfo(sim.config.socketPath, identity.vendorId, identity.productId, identity.serialNumber, L"", L"");
+}
+
+void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info *devs)
+{
+    while (devs)
+    {
+        hid_device_info *next = devs->next;
+        std::free(devs->path);
+        std::free(devs->serial_number);
+        std::free(devs->manufacturer_string);
+        std::free(devs->product_string);
+        std::free(devs);
+        devs = next;
+    }
+}
+
+HID_API_EXPORT hid_device *HID_API_CALL hid_open(unsigned short vendor_id, unsigned short product_id,
+                                                  const wchar_t *serial_number)
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    SimState &sim = state();
+    if (!sim.controller)
+    {
+        return openSocket(sim, nullptr, vendor_id, product_id, serial_number);
+    }
+    std::shared_ptr<vornsim::ReportLink> link = sim.controller->open(vendor_id, product_id, serial_number);
+    if (!link)
+    {
+        g_error = kErrorNoDevice;
+        return nullptr;
+    }
+    hid_device *device = newHandle(sim);
+    device->link = std::move(link);
+    return device;
+}
+
+HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    SimState &sim = state();
+    if (!path)
+    {
+        g_error = kErrorArgument;
+        return nullptr;
+    }
+    if (!sim.controller)
+    {
+        return openSocket(sim, path, 0, 0, nullptr);
+    }
+    std::shared_ptr<vornsim::ReportLink> link = sim.controller->openPath(path);
+    if (!link)
+    {
+        g_error = kErrorNoDevice;
+        return nullptr;
+    }
+    hid_device *device = newHandle(sim);
+    device->link = std::move(link);
+    return device;
+}
+
+int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *data, size_t length)
+{
+    if (!dev || !data || length == 0)
+    {
+        if (dev)
+        {
+            dev->error = kErrorArgument;
+        }
+        return -1;
+    }
+    if (dev->trace)
+    {
+        dev->trace->hostWrote(data, length);
+    }
+    int result = -1;
+    if (dev->socket)
+    {
+        result = dev->socket->write(data, length);
+    }
+    else
+    {
+        std::unique_lock<std::mutex> lock(g_mutex);
+        std::shared_ptr<VirtualController> controller = state().controller;
+        if (controller && dev->link)
+        {
+            result = controller->write(*dev->link, data, length, lock);
+        }
+    }
+    if (result < 0)
+    {
+        dev->error = kErrorDisconnected;
+    }
+    return result;
+}
+
+int HID_API_EXPORT HID_API_CALL hid_read_timeout(hid_device *dev, unsigned char *data, size_t length,
+                                                 int milliseconds)
+{
+    if (!dev || (!data && length > 0))
+    {
+        if (dev)
+        {
+            dev->error = kErrorArgument;
+        }
+        return -1;
+    }
+    int result = -1;
+    if (dev->socket)
+    {
+        result = dev->socket->read(data, length, milliseconds);
+    }
+    else
+    {
+        std::unique_lock<std::mutex> lock(g_mutex);
+        std::shared_ptr<VirtualController> controller = state().controller;
+        if (controller && dev->link)
+        {
+            result = controller->read(*dev->link, data, length, milliseconds, lock);
+        }
+    }
+    if (result < 0)
+    {
+        dev->error = kErrorDisconnected;
+    }
+    else if (result > 0 && dev->trace)
+    {
+        dev->trace->hostRead(data, static_cast<size_t>(result));
+    }
+    return result;
+}
+
+int HID_API_EXPORT HID_API_CALL hid_read(hid_device *dev, unsigned char *data, size_t length)
+{
+    return hid_read_timeout(dev, data, length, -1);
+}
+
+HID_API_EXPORT const wchar_t *HID_API_CALL hid_error(hid_device *dev)
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    const std::wstring &error = dev ? dev->error : g_error;
+    return error.empty() ? nullptr : error.c_str();
+}
+
+void HID_API_EXPORT HID_API_CALL hid_close(hid_device *dev)
+{
+    if (!dev)
+    {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(g_mutex);
+        if (dev->link && g_state && g_state->controller)
+        {
+            g_state->controller->close(*dev->link);
+        }
+    }
+    delete dev;
+}
+
+void vornsim_reconfigure()
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    buildState();
+    g_wake.notify_all();
+}
+
+void vornsim_set_variant(const char *variant)
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    SimState &sim = state();
+    if (sim.controller)
+    {
+        sim.controller->plug(variant ? vornsim::findVariant(variant) : nullptr);
+    }
+}

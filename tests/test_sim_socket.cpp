@@ -1,0 +1,162 @@
+#include "sim_scripted_device.h"
+#include "sim_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+using namespace simtest;
+
+namespace {
+
+const Bytes kQuery = commandReport(0x07, { 11, 0 });
+const Bytes kAnswer = responseReport(0xA7, 0, { 0, 64 });
+
+ScriptedDevice::Script answering(const std::string &serial = "")
+{
+    ScriptedDevice::Script script;
+    script.serial = serial;
+    script.onWrite = [](const Bytes &report, bool &) {
+        return report == kQuery ? std::vector<Bytes>{ kAnswer } : std::vector<Bytes>{};
+    };
+    return script;
+}
+
+TEST(SocketBridge, OpensTheDeviceAsHidapiMatchesItAndMovesReports)
+{
+    TempDir dir;
+    std::string socket = dir.file("dev.sock");
+    ScriptedDevice device(socket, answering("123"));
+    SimEnvironment env({ { "VORN_HID_SOCKET", socket } });
+
+    EXPECT_FALSE(Host(0x5e0d).isOpen());
+    EXPECT_FALSE(Host(kBlackPid, L"12").isOpen());
+    EXPECT_TRUE(Host(kBlackPid, L"").isOpen());
+    EXPECT_TRUE(Host(kBlackPid, L"123").isOpen());
+    Host host;
+    ASSERT_TRUE(host.isOpen());
+    EXPECT_EQ(host.write(kQuery), static_cast<int>(kQuery.size()));
+    EXPECT_EQ(host.read(), kAnswer);
+    EXPECT_EQ(device.written(), std::vector<Bytes>{ kQuery });
+}
+
+TEST(SocketBridge, OpenByPathSendsThePathAndAcceptsTheDevice)
+{
+    TempDir dir;
+    std::string socket = dir.file("dev.sock");
+    ScriptedDevice::Script script = answering();
+    script.productId = 0x1234;
+    ScriptedDevice device(socket, script);
+    SimEnvironment env({ { "VORN_HID_SOCKET", socket } });
+
+    Host host("\\\\.\\HID#VID_3B7C&PID_1234#x#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+    ASSERT_TRUE(host.isOpen());
+    EXPECT_EQ(host.exchange(kQuery), kAnswer);
+    EXPECT_EQ(device.paths(),
+              std::vector<std::string>{ "\\\\.\\HID#VID_3B7C&PID_1234#x#{4d1e55b2-f16f-11cf-88cb-001111000030}" });
+}
+
+TEST(SocketBridge, EnumeratesTheOneDeviceWithItsSerialNumber)
+{
+    TempDir dir;
+    std::string socket = dir.file("dev.sock");
+    ScriptedDevice device(socket, answering("Kelvo \xc3\xa9"));
+    SimEnvironment env({ { "VORN_HID_SOCKET", socket } });
+
+    hid_device_info *devices = hid_enumerate(0x3b7c, 0);
+    ASSERT_NE(devices, nullptr);
+    EXPECT_EQ(devices->product_id, kBlackPid);
+    EXPECT_EQ(std::wstring(devices->serial_number), L"Kelvo \u00e9");
+    EXPECT_EQ(std::string(devices->path), socket);
+    EXPECT_EQ(devices->next, nullptr);
+    hid_free_enumeration(devices);
+    EXPECT_EQ(hid_enumerate(0x1111, 0), nullptr);
+}
+
+TEST(SocketBridge, ReadCutsToTheBufferAndTimesOutWithZero)
+{
+    TempDir dir;
+    std::string socket = dir.file("dev.sock");
+    ScriptedDevice::Script script = answering();
+    script.greeting = { Bytes{ 3, 0, 6, 0, 1, 2, 3, 4, 5, 6 } };
+    ScriptedDevice device(socket, script);
+    SimEnvironment env({ { "VORN_HID_SOCKET", socket } });
+
+    Host host;
+    ASSERT_TRUE(host.isOpen());
+    uint8_t buffer[4];
+    EXPECT_EQ(hid_read_timeout(host.handle(), buffer, sizeof(buffer), 1000), 4);
+    EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{ 3, 0, 6, 0 }));
+    EXPECT_EQ(host.read(30), Bytes());
+    EXPECT_EQ(host.lastResult(), 0);
+}
+
+TEST(SocketBridge, ClosedConnectionDeliversWhatIsQueuedThenFailsWithoutSignal)
+{
+    TempDir dir;
+    std::string socket = dir.file("dev.sock");
+    ScriptedDevice::Script script = answering();
+    script.greeting = { Bytes{ 3, 0, 0, 0 } };
+    script.closeAfterGreeting = true;
+    ScriptedDevice device(socket, script);
+    SimEnvironment env({ { "VORN_HID_SOCKET", socket } });
+
+    Host writer;
+    ASSERT_TRUE(writer.isOpen());
+    int result = 0;
+    for (int attempt = 0; attempt < 1000 && result >= 0; ++attempt)
+    {
+        result = writer.write(kQuery);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(writer.read(), (Bytes{ 3, 0, 0, 0 }));
+    EXPECT_EQ(writer.read(), Bytes());
+    EXPECT_EQ(writer.lastResult(), -1);
+
+    Host reader;
+    ASSERT_TRUE(reader.isOpen());
+    EXPECT_EQ(reader.read(), (Bytes{ 3, 0, 0, 0 }));
+    EXPECT_EQ(reader.read(), Bytes());
+    EXPECT_EQ(reader.lastResult(), -1);
+    EXPECT_EQ(reader.write(kQuery), -1);
+}
+
+TEST(SocketBridge, RefusesADeviceThatDoesNotIntroduceItselfOrIsNotThere)
+{
+    TempDir dir;
+    std::string socket = dir.file("dev.sock");
+    {
+        SimEnvironment env({ { "VORN_HID_SOCKET", socket } });
+        EXPECT_FALSE(Host().isOpen());
+        EXPECT_NE(hid_error(nullptr), nullptr);
+    }
+    ScriptedDevice::Script script = answering();
+    script.firstFrame = bridgeFrame('R', Bytes{ 3, 0, 0, 0 });
+    ScriptedDevice device(socket, script);
+    SimEnvironment env({ { "VORN_HID_SOCKET", socket } });
+    EXPECT_FALSE(Host().isOpen());
+}
+
+TEST(SocketBridge, TracesReportsLikeTheInProcessController)
+{
+    TempDir dir;
+    std::string socket = dir.file("dev.sock");
+    std::string trace = dir.file("trace.txt");
+    ScriptedDevice device(socket, answering());
+    {
+        SimEnvironment env({ { "VORN_HID_SOCKET", socket }, { "VORN_SIM_TRACE", trace } });
+        Host host;
+        ASSERT_TRUE(host.isOpen());
+        host.exchange(kQuery);
+    }
+    std::ifstream in(trace);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "> 01 00 0c 00 07 00 00 02 0b 00 00 00 00 00 00 00\n"
+                    "< 03 00 0c 00 a7 00 00 02 00 00 00 00 40 00 00 00\n");
+}
+
+} // namespace

@@ -1,0 +1,32 @@
+#ifndef VORNBUTTON_H
+#define VORNBUTTON_H
+
+#include <QLabel>
+
+class QEvent;
+
+// The update button: a picture that brightens while the mouse is over it and
+// reports a click on every mouse-button release.
+class vornButton : public QLabel
+{
+    Q_OBJECT
+
+public:
+    vornButton();
+    ~vornButton() override;
+
+    bool hover;
+
+signals:
+    void vornButtonClicked();
+
+public slots:
+    void slotVornButtonClicked();
+
+protected:
+    bool event(QEvent *e) override;
+    void enterEvent(QEvent *e) override;
+    void leaveEvent(QEvent *e) override;
+};
+
+#endif // VORNBUTTON_H
