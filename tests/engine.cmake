@@ -1,0 +1,10 @@
+# The engine driver end to end, against the virtual controller.
+vorn_add_gtest(test_rivuvo
+  SOURCES
+    sim_test_support.cpp
+    test_rivuvo_commands.cpp
+    test_rivuvo_failures.cpp
+    test_rivuvo_help.cpp
+  LIBS blfwk vornsim GTest::gtest_main)
+target_compile_definitions(test_rivuvo PRIVATE RIVUVO_SIM_PATH="$<TARGET_FILE:rivuvo-sim>")
+add_dependencies(test_rivuvo rivuvo-sim)

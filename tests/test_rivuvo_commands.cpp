@@ -1,0 +1,206 @@
+#include "rivuvo_run.h"
+#include "sim_test_support.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+using simtest::SimEnvironment;
+using simtest::TempDir;
+
+namespace {
+
+std::vector<std::string> traceLines(const std::string &path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+    {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string fileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const std::vector<std::string> kDevice = { "-u", "0x3b7c,0x5e03", "--" };
+
+std::vector<std::string> line(std::initializer_list<std::string> words)
+{
+    std::vector<std::string> all = kDevice;
+    all.insert(all.end(), words);
+    return all;
+}
+
+TEST(RivuvoCommands, AVersionReadLogsTheRoadInOrderAndSendsTheReadPacket)
+{
+    TempDir dir;
+    SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
+
+    RivuvoRun run(line({ "read-memory", "0x70006", "6" }));
+
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.texts, (QStringList{
+                             "Inject command 'read-memory'\n",
+                             "Successful response to command 'read-memory'\n",
+                             "Version: 13 00 05 00 00 00 ",
+                             "\r(1/1)100%",
+                             " Completed!\n",
+                             "Successful generic response to command 'read-memory'\n",
+                             "Response status = 0 (0x0) Success.\n",
+                             "Response word 1 = 6 (0x6)\n",
+                             "Read 6 of 6 bytes.\n",
+                         }));
+    // The dump on standard output comes with the log texts.
+    EXPECT_NE(run.printed.find("\r13 00 05 00 00 00 Version: 13 00 05 00 00 00 \n"), std::string::npos)
+        << run.printed;
+
+    std::vector<std::string> trace = traceLines(dir.file("trace"));
+    ASSERT_EQ(trace.size(), 4u);
+    EXPECT_EQ(trace[0], "> 01 00 10 00 03 00 00 03 06 00 07 00 06 00 00 00 00 00 00 00");
+    EXPECT_EQ(trace[1], "< 03 00 0c 00 a3 01 00 02 00 00 00 00 06 00 00 00");
+    EXPECT_EQ(trace[2], "< 04 00 06 00 13 00 05 00 00 00");
+    EXPECT_EQ(trace[3], "< 03 00 0c 00 a0 00 00 02 00 00 00 00 03 00 00 00");
+}
+
+TEST(RivuvoCommands, EraseSendsTheRegionAndReportsSuccessLast)
+{
+    TempDir dir;
+    SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
+
+    RivuvoRun run(line({ "flash-erase-region", "0x00", "0x71000" }));
+
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.texts, (QStringList{ "Inject command 'flash-erase-region'\n",
+                                       "Successful generic response to command 'flash-erase-region'\n",
+                                       "Response status = 0 (0x0) Success.\n" }));
+    std::vector<std::string> trace = traceLines(dir.file("trace"));
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(trace[0], "> 01 00 10 00 02 00 00 03 00 00 00 00 00 10 07 00 00 00 00 00");
+}
+
+TEST(RivuvoCommands, EraseAllAndResetSendTheirPackets)
+{
+    TempDir dir;
+    SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
+
+    EXPECT_EQ(RivuvoRun(line({ "flash-erase-all" })).code, 0);
+    RivuvoRun reset(line({ "reset" }));
+    EXPECT_EQ(reset.code, 0);
+    EXPECT_EQ(reset.texts.last(), "Response status = 0 (0x0) Success.\n");
+
+    std::vector<std::string> trace = traceLines(dir.file("trace"));
+    ASSERT_EQ(trace.size(), 4u);
+    EXPECT_EQ(trace[0], "> 01 00 08 00 01 00 00 01 00 00 00 00");
+    EXPECT_EQ(trace[2], "> 01 00 04 00 0b 00 00 00");
+
+    // The controller restarted in update mode and answers again.
+    EXPECT_EQ(RivuvoRun(line({ "read-memory", "0x70006", "6" })).code, 0);
+}
+
+TEST(RivuvoCommands, AWriteFromAFileLandsInFlashAndReadsBackInTheNextProcess)
+{
+    TempDir dir;
+    const std::string flash = dir.file("flash.bin");
+    const std::string image = dir.file("image.bin");
+    std::string content;
+    for (int i = 0; i < 1000; ++i)
+    {
+        content += static_cast<char>(i * 7);
+    }
+    std::ofstream(image, std::ios::binary) << content;
+
+    {
+        SimEnvironment sim({ { "VORN_SIM_FLASH", flash } });
+        ASSERT_EQ(RivuvoRun(line({ "flash-erase-region", "0x1000", "0x1000" })).code, 0);
+        RivuvoRun write(line({ "write-memory", "0x1000", image }));
+        EXPECT_EQ(write.code, 0);
+        EXPECT_EQ(write.texts.first(), "Inject command 'write-memory'\n");
+        EXPECT_TRUE(write.texts.contains("Preparing to send 1000 (0x3e8) bytes to the target.\n"));
+        EXPECT_EQ(write.texts.count("Successful generic response to command 'write-memory'\n"), 2);
+        EXPECT_EQ(write.texts.filter("%").size(), 18) << "one text per new percentage of 18 packets";
+        EXPECT_EQ(write.texts.last(), "Wrote 1000 of 1000 bytes.\n");
+    }
+
+    // A fresh controller state over the same flash file, as a new process sees it.
+    SimEnvironment sim({ { "VORN_SIM_FLASH", flash } });
+    const std::string readBack = dir.file("read.bin");
+    RivuvoRun read(line({ "read-memory", "0x1000", "1000", readBack }));
+    EXPECT_EQ(read.code, 0);
+    EXPECT_EQ(fileBytes(readBack), content);
+    EXPECT_EQ(read.texts.last(), "Read 1000 of 1000 bytes.\n");
+}
+
+TEST(RivuvoCommands, AWriteWithACountOrFromHexTextSendsExactlyThoseBytes)
+{
+    TempDir dir;
+    SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
+    const std::string image = dir.file("image.bin");
+    std::ofstream(image, std::ios::binary) << std::string(1024, '\x5a');
+
+    ASSERT_EQ(RivuvoRun(line({ "flash-erase-region", "0x7f000", "0x1000" })).code, 0);
+    RivuvoRun counted(line({ "write-memory", "0x7f000", image + ",16" }));
+    EXPECT_EQ(counted.texts.last(), "Wrote 16 of 16 bytes.\n");
+    RivuvoRun hex(line({ "write-memory", "0x7f100", "{{11 22 33}}" }));
+    EXPECT_EQ(hex.texts.last(), "Wrote 3 of 3 bytes.\n");
+
+    std::vector<std::string> trace = traceLines(dir.file("trace"));
+    std::vector<std::string> sent;
+    for (const std::string &l : trace)
+    {
+        if (l.rfind("> 01 00 10 00 04 01", 0) == 0 || l.rfind("> 02", 0) == 0)
+        {
+            sent.push_back(l);
+        }
+    }
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[0], "> 01 00 10 00 04 01 00 03 00 f0 07 00 10 00 00 00 00 00 00 00");
+    EXPECT_EQ(sent[1], "> 02 00 10 00 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a 5a");
+    EXPECT_EQ(sent[2], "> 01 00 10 00 04 01 00 03 00 f1 07 00 03 00 00 00 00 00 00 00");
+    EXPECT_EQ(sent[3], "> 02 00 03 00 11 22 33");
+
+    RivuvoRun read(line({ "read-memory", "0x7f100", "3" }));
+    EXPECT_TRUE(read.texts.contains("Version: 11 22 33 "));
+}
+
+TEST(RivuvoCommands, WritingOverUnerasedFlashReportsTheTargetsStatus)
+{
+    SimEnvironment sim;
+    RivuvoRun write(line({ "write-memory", "0x0", "{{01 02 03 04}}" }));
+    EXPECT_EQ(write.code, 0) << "a target status is reported, not a driver failure";
+    EXPECT_NE(write.joined().find("Response status = 10210 (0x27e2) kStatusMemoryBlankCheckFailed\n"),
+              std::string::npos)
+        << write.joined();
+}
+
+TEST(RivuvoCommands, JsonOptionPrintsTheRecordInsteadOfTheInfoLines)
+{
+    SimEnvironment sim;
+    RivuvoRun run({ "-j", "-u", "0x3b7c,0x5e03", "--", "read-memory", "0x70006", "6" });
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.texts, (QStringList{ "{\n"
+                                       "   \"command\" : \"read-memory\",\n"
+                                       "   \"response\" : [ 6 ],\n"
+                                       "   \"status\" : {\n"
+                                       "      \"description\" : \"0 (0x0) Success.\",\n"
+                                       "      \"value\" : 0\n"
+                                       "   }\n"
+                                       "}\n" }));
+}
+
+TEST(RivuvoCommands, DebugOptionDumpsEveryReport)
+{
+    SimEnvironment sim;
+    RivuvoRun run({ "-d", "-u", "--", "reset" });
+    EXPECT_EQ(run.code, 0);
+    const std::string all = run.joined();
+    EXPECT_NE(all.find("[01 00 04 00 0b 00 00 00]\n"), std::string::npos) << all;
+    EXPECT_NE(all.find("<03 00 0c 00 a0 00 00 02 00 00 00 00 0b 00 00 00"), std::string::npos) << all;
+    EXPECT_NE(all.find("  - took "), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,240 @@
+#include "rivuvo_run.h"
+#include "sim_test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+using simtest::SimEnvironment;
+using simtest::TempDir;
+
+namespace {
+
+std::vector<std::string> withDevice(std::initializer_list<std::string> words, const char *timeout = "300")
+{
+    std::vector<std::string> all = { "-t", timeout, "-u", "0x3b7c,0x5e03", "--" };
+    all.insert(all.end(), words);
+    return all;
+}
+
+bool has(const RivuvoRun &run, const std::string &text)
+{
+    return run.joined().find(text) != std::string::npos;
+}
+
+TEST(RivuvoFailures, AnAbsentControllerIsReportedAndEndsTheRunWithOne)
+{
+    SimEnvironment sim({ { "VORN_SIM_VARIANT", "none" } });
+    RivuvoRun run({ "-u", "0x3b7c,0x5e0d", "--", "read-memory", "0x70006", "6" });
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.texts,
+              QStringList{ "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e0d, sn=)." });
+}
+
+TEST(RivuvoFailures, AnotherVariantIsNotOpened)
+{
+    SimEnvironment sim({ { "VORN_SIM_VARIANT", "smoked" } });
+    EXPECT_EQ(RivuvoRun({ "-u", "0x3b7c,0x5e03", "--", "reset" }).code, 1);
+    EXPECT_EQ(RivuvoRun({ "-u", "0x3b7c,0x5e0d", "--", "reset" }).code, 0);
+}
+
+TEST(RivuvoFailures, RefusedOptionsAreReportedWithTheUsageLineBeforeAnyDevice)
+{
+    SimEnvironment sim({ { "VORN_SIM_VARIANT", "none" } });
+    struct Case
+    {
+        std::vector<std::string> words;
+        const char *error;
+    };
+    const Case cases[] = {
+        { { "-u", "-p", "COM3", "--", "reset" }, "Error: You cannot specify -p with -u and/or -l option(s).\n" },
+        { { "-p", "COM3", "-u", "--", "reset" }, "Error: You cannot specify -u with -p option.\n" },
+        { { "-p", "tty0", "--", "reset" },
+          "Error: You must specify the COM port identifier string with the -p/--port option.\n" },
+        { { "-p", "COM3,0", "--", "reset" }, "Error: You must specify a valid baud rate with the -p/--port option.\n" },
+        { { "-i", "x", "--", "reset" }, "Error: -i/--i2c option is only supported by ARM Linux rivuvo\n" },
+        { { "-s", "x", "--", "reset" }, "Error: -s/--spi option is only supported by ARM Linux rivuvo\n" },
+        { { "-l", "spi", "--", "reset" }, "Error: -l/--usbsio option is not supported by current rivuvo\n" },
+        { { "-b", "uart,1", "--", "reset" }, "Error: uart is not valid for option -b/--buspal.\n" },
+        { { "-u", "0x10000,0x5e03", "--", "reset" }, "Error: 0x10000 is not valid vid for option -u.\n" },
+        { { "-u", "0x3b7c,pid", "--", "reset" }, "Error: pid is not valid pid for option -u.\n" },
+        { { "-t", "5s", "-u", "--", "reset" }, "Error: 5s is not valid for option -t/--timeout.\n" },
+    };
+    for (const Case &c : cases)
+    {
+        RivuvoRun run(c.words);
+        EXPECT_EQ(run.code, 0) << c.error;
+        EXPECT_EQ(run.texts, QStringList{ c.error });
+        // The logger prints the error, then the usage line follows.
+        EXPECT_EQ(run.printed.find("usage: rivuvo [-?|--help]"), std::string(c.error).size()) << run.printed;
+        EXPECT_EQ(run.printed.find("Options:"), std::string::npos) << "only the usage line follows an option error";
+    }
+}
+
+TEST(RivuvoFailures, AnUnknownOptionEndsTheRunWithOne)
+{
+    testing::internal::CaptureStderr();
+    RivuvoRun run({ "-x", "--", "reset" });
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "rivuvo: unknown option -x.\n");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.texts.isEmpty());
+}
+
+TEST(RivuvoFailures, UnknownCommandWordsAreQuotedWholeAndNothingIsOpened)
+{
+    TempDir dir;
+    SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
+    RivuvoRun run({ "-u", "--", "get-property", "1", "0" });
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.texts, QStringList{ "Error: invalid command or arguments 'get-property 1 0'\n" });
+    RivuvoRun extra({ "-u", "--", "reset", "now" });
+    EXPECT_EQ(extra.texts, QStringList{ "Error: invalid command or arguments 'reset now'\n" });
+    std::ifstream trace(dir.file("trace"));
+    EXPECT_EQ(trace.peek(), std::ifstream::traits_type::eof()) << "no report may have been exchanged";
+}
+
+TEST(RivuvoFailures, TransportsOtherThanUsbAreRefusedByTheSession)
+{
+    EXPECT_EQ(RivuvoRun({ "--", "reset" }).texts, QStringList{ "Error: Unsupported peripheral type(1)." });
+    EXPECT_EQ(RivuvoRun({ "-p", "COM7,115200", "--", "reset" }).code, 1);
+    EXPECT_EQ(RivuvoRun({ "-b", "spi,1000", "--", "reset" }).texts,
+              QStringList{ "Error: Unsupported peripheral type(2)." });
+    // With -u, no bridge word names a command, so the pre-config command fails.
+    EXPECT_EQ(RivuvoRun({ "-u", "-b", "spi,1000,0,1", "--", "reset" }).texts,
+              QStringList{ "Error: invalid command or arguments 'spi 1000 0 1'\n" });
+}
+
+TEST(RivuvoFailures, MalformedAnswersAreRejectedWithTheirOwnTexts)
+{
+    struct Case
+    {
+        const char *fault;
+        const char *text;
+    };
+    const Case cases[] = {
+        { "report-id:flash-erase-region", "usbhid: received unexpected report=4\n" },
+        { "long-length:flash-erase-region", "Data packet size(8193) is bigger than max supported size(8192)." },
+        { "short:flash-erase-region", "usbhid: received only 8 bytes of packet with length 12\n" },
+        { "wrong-tag:flash-erase-region", "Error: expected kCommandTag_GenericResponse (0xa0), received 0xaf\n" },
+        { "other-tag:flash-erase-region", "Error: expected commandTag 0x2, received 0x1\n" },
+    };
+    for (const Case &c : cases)
+    {
+        SimEnvironment sim({ { "VORN_SIM_FAULT", c.fault } });
+        RivuvoRun run(withDevice({ "flash-erase-region", "0", "0x1000" }));
+        EXPECT_TRUE(has(run, c.text)) << c.fault << ": " << run.joined();
+        EXPECT_FALSE(has(run, "Response status = 0 (0x0) Success")) << c.fault;
+    }
+}
+
+TEST(RivuvoFailures, AMissingResponseIsNoResponseAndReachesTheShellAsTwenty)
+{
+    SimEnvironment sim({ { "VORN_SIM_FAULT", "silent:flash-erase-region" } });
+    RivuvoRun run(withDevice({ "flash-erase-region", "0", "0x1000" }));
+    EXPECT_EQ(run.code, 10004);
+    EXPECT_TRUE(has(run, "sendCommandGetResponse.readPacket error 5.\n"));
+    EXPECT_EQ(run.texts.last(), "Response status = 10004 (0x2714) No response packet from target device.\n");
+
+    // The console tool hands the code to the shell, which keeps its low byte.
+    const std::string command = std::string("VORN_SIM_FAULT='silent:flash-erase-region*' ") + RIVUVO_SIM_PATH +
+                                " -t 100 -u -- flash-erase-region 0 0x1000 >/dev/null";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 20);
+}
+
+TEST(RivuvoFailures, AResetWithoutAnswerCountsAsDone)
+{
+    SimEnvironment sim({ { "VORN_SIM_FAULT", "silent:reset" } });
+    RivuvoRun run(withDevice({ "reset" }));
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(has(run, "Ignoring missing response from reset command.\n"));
+    EXPECT_EQ(run.texts.last(), "Response status = 0 (0x0) Success.\n");
+}
+
+TEST(RivuvoFailures, AnAnswerLaterThanTheTimeOutIsMissing)
+{
+    SimEnvironment sim({ { "VORN_SIM_FAULT", "delay:read-memory:1000" } });
+    RivuvoRun run(withDevice({ "read-memory", "0x70006", "6" }, "200"));
+    EXPECT_EQ(run.code, 10004);
+    EXPECT_TRUE(has(run, "Response status = 10004 (0x2714) No response packet from target device.\n"));
+}
+
+TEST(RivuvoFailures, TheTargetAbortingAReadEndsItEarly)
+{
+    SimEnvironment sim({ { "VORN_SIM_FAULT", "abort:read-memory" } });
+    RivuvoRun run(withDevice({ "read-memory", "0x70006", "6" }));
+    EXPECT_TRUE(run.texts.contains("Data phase aborted by sender\n")) << run.joined();
+    EXPECT_FALSE(has(run, "Version:"));
+    EXPECT_TRUE(has(run, "Response status = 10002 (0x2712) kStatus_AbortDataPhase\n"));
+    EXPECT_EQ(run.texts.last(), "Read 0 of 6 bytes.\n");
+}
+
+TEST(RivuvoFailures, TheTargetAbortingAWriteEndsItWithItsStatus)
+{
+    SimEnvironment sim({ { "VORN_SIM_FAULT", "abort:write-memory:2" } });
+    ASSERT_EQ(RivuvoRun(withDevice({ "flash-erase-region", "0", "0x1000" })).code, 0);
+    RivuvoRun run(withDevice({ "write-memory", "0", std::string("{{") + std::string(400, 'a') + "}}" }));
+    // The host does not poll for aborts while it sends, so it learns of it
+    // only from the final response, after its last packet.
+    EXPECT_TRUE(has(run, "Response status = 10002 (0x2712) kStatus_AbortDataPhase\n")) << run.joined();
+    EXPECT_EQ(run.texts.last(), "Wrote 200 of 200 bytes.\n");
+}
+
+TEST(RivuvoFailures, AnUnplugDuringTheWriteIsNoResponse)
+{
+    TempDir dir;
+    SimEnvironment sim({ { "VORN_SIM_FAULT", "unplug:write-memory:40" } });
+    const std::string image = dir.file("image.bin");
+    std::ofstream(image, std::ios::binary) << std::string(10000, '\x42');
+    ASSERT_EQ(RivuvoRun(withDevice({ "flash-erase-region", "0", "0x10000" })).code, 0);
+
+    RivuvoRun run(withDevice({ "write-memory", "0x0", image }));
+    EXPECT_EQ(run.code, 10004);
+    EXPECT_TRUE(has(run, "Data phase write aborted by status 0x1 Failure.\n")) << run.joined();
+    EXPECT_TRUE(has(run, "Response status = 10004 (0x2714) No response packet from target device.\n"));
+    EXPECT_FALSE(has(run, "100%"));
+
+    // Plugged in again, it answers.
+    EXPECT_EQ(RivuvoRun(withDevice({ "read-memory", "0", "4" })).code, 0);
+}
+
+TEST(RivuvoFailures, AFailedPacketSizeQueryFallsBackToSmallPackets)
+{
+    for (const char *fault : { "status:get-property:10300", "packet-size:0", "packet-size:none" })
+    {
+        TempDir dir;
+        SimEnvironment sim({ { "VORN_SIM_FAULT", fault }, { "VORN_SIM_TRACE", dir.file("trace") } });
+        ASSERT_EQ(RivuvoRun(withDevice({ "flash-erase-region", "0", "0x1000" })).code, 0);
+        RivuvoRun run(withDevice({ "write-memory", "0", "{{" + std::string(80, '1') + "}}" }));
+        EXPECT_TRUE(run.texts.contains("Warning: Failed to get packet size. Using default size(32)")) << fault;
+        EXPECT_EQ(run.texts.last(), "Wrote 40 of 40 bytes.\n") << fault;
+
+        std::ifstream trace(dir.file("trace"));
+        int dataReports = 0;
+        for (std::string l; std::getline(trace, l);)
+        {
+            dataReports += l.rfind("> 02 00 20 00", 0) == 0 || l.rfind("> 02 00 08 00", 0) == 0;
+        }
+        EXPECT_EQ(dataReports, 2) << fault << ": 32 then 8 bytes";
+    }
+}
+
+TEST(RivuvoFailures, AnOversizedPacketSizeStopsTheWriteBeforeItsCommand)
+{
+    SimEnvironment sim({ { "VORN_SIM_FAULT", "packet-size:9000" } });
+    RivuvoRun run(withDevice({ "write-memory", "0", "{{00}}" }));
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.texts.last(), "Error: Packet size(9000) is bigger than max supported size(8192).");
+}
+
+TEST(RivuvoFailures, AMissingInputFileStopsBeforeAnyPacket)
+{
+    SimEnvironment sim;
+    RivuvoRun run(withDevice({ "write-memory", "0", "/nonexistent/image.bin" }));
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.texts, (QStringList{ "Inject command 'write-memory'\n",
+                                       "Error: cannot open input data file '/nonexistent/image.bin'\n" }));
+}
+
+} // namespace
