@@ -1,0 +1,25 @@
+// Settings the sanitizer runtimes ask for at start-up, so that every test
+// program has them however it is started (ctest, by hand, a debugger).
+
+extern "C" {
+
+// Qt's offscreen platform and the font machinery it loads keep a few objects
+// until exit; only their libraries are suppressed, never ours.
+const char *__lsan_default_suppressions()
+{
+    return "leak:libQt5Core\n"
+           "leak:libQt5Gui\n"
+           "leak:libQt5Widgets\n"
+           "leak:libQt5Test\n"
+           "leak:libqoffscreen\n"
+           "leak:libfontconfig\n"
+           "leak:libglib-2.0\n"
+           "leak:libgobject-2.0\n";
+}
+
+const char *__ubsan_default_options()
+{
+    return "print_stacktrace=1:halt_on_error=1";
+}
+
+} // extern "C"
