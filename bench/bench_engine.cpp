@@ -100,6 +100,8 @@ BENCHMARK(BM_LogPassed);
 void BM_DataPacketWrite(benchmark::State &state)
 {
     useBlackController();
+    NullLogger logger;
+    Log::setLogger(&logger);
     Bootloader session(blackConfig());
     Packetizer *packetizer = session.getPacketizer();
     std::vector<uint8_t> packet(static_cast<size_t>(state.range(0)), 0x5a);
@@ -113,6 +115,7 @@ void BM_DataPacketWrite(benchmark::State &state)
     state.counters["allocs_per_packet"] =
         benchmark::Counter(static_cast<double>(g_allocations - before) / static_cast<double>(state.iterations()));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+    Log::setLogger(nullptr);
 }
 BENCHMARK(BM_DataPacketWrite)->Arg(56)->Arg(8192);
 
@@ -121,7 +124,8 @@ BENCHMARK(BM_DataPacketWrite)->Arg(56)->Arg(8192);
 void BM_VersionRead(benchmark::State &state)
 {
     useBlackController();
-    Log::setLogger(nullptr);
+    NullLogger logger;
+    Log::setLogger(&logger);
     string_vector_t words{ "read-memory", "0x70006", "6", "/dev/null" };
     for (auto _ : state)
     {
@@ -131,6 +135,7 @@ void BM_VersionRead(benchmark::State &state)
         benchmark::DoNotOptimize(command->getResponseValues()->at(0));
         delete command;
     }
+    Log::setLogger(nullptr);
 }
 BENCHMARK(BM_VersionRead)->Unit(benchmark::kMicrosecond);
 

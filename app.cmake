@@ -1,0 +1,42 @@
+# The updater application. Its units are compiled once and shared by the
+# program for real controllers and the one built against the virtual
+# controller; the engine sees hidapi's header only, and each program links
+# either the system library or the virtual controller behind it.
+
+set(VORN_APP_SOURCES
+  mainwindow.h mainwindow.cpp mainwindow.ui
+  workerthread.h workerthread.cpp)
+if(NOT TARGET vorn_widgets)
+  list(APPEND VORN_APP_SOURCES
+    vornbutton.h vornbutton.cpp
+    vornclosebutton.h vornclosebutton.cpp
+    vornprogressbar.h vornprogressbar.cpp)
+endif()
+
+add_library(vorn_app OBJECT ${VORN_APP_SOURCES})
+set_target_properties(vorn_app PROPERTIES AUTOMOC ON AUTOUIC ON)
+# The generated form header is needed by whoever reaches into the window's form.
+target_include_directories(vorn_app PUBLIC
+  ${CMAKE_SOURCE_DIR}
+  ${CMAKE_CURRENT_BINARY_DIR}/vorn_app_autogen/include)
+target_link_libraries(vorn_app PUBLIC blfwk Qt5::Widgets)
+if(TARGET vorn_widgets)
+  target_link_libraries(vorn_app PUBLIC vorn_widgets)
+endif()
+
+add_executable(kelvo-updater main.cpp)
+target_link_libraries(kelvo-updater PRIVATE vorn_app blfwk PkgConfig::HIDAPI vorn_resources Qt5::Widgets)
+
+if(TARGET vornsim)
+  # Also takes "--walkthrough DIR": a whole update without a user, with
+  # pictures of every page. Kept out of the program for real controllers.
+  add_executable(kelvo-updater-sim main.cpp walkthrough.h walkthrough.cpp)
+  set_target_properties(kelvo-updater-sim PROPERTIES AUTOMOC ON)
+  target_compile_definitions(kelvo-updater-sim PRIVATE VORN_WALKTHROUGH)
+  target_link_libraries(kelvo-updater-sim PRIVATE vorn_app blfwk vornsim vorn_resources Qt5::Widgets)
+  # The tests run it as a program of its own: under the sanitizers it needs
+  # the same leak suppressions for Qt's libraries as the test programs.
+  if(VORN_SANITIZE AND EXISTS ${CMAKE_SOURCE_DIR}/tests/sanitizer_defaults.cpp)
+    target_sources(kelvo-updater-sim PRIVATE tests/sanitizer_defaults.cpp)
+  endif()
+endif()

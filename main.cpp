@@ -1,0 +1,22 @@
+#include "mainwindow.h"
+
+#include <QApplication>
+
+#ifdef VORN_WALKTHROUGH
+#include "walkthrough.h"
+#endif
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    MainWindow window;
+#ifdef VORN_WALKTHROUGH
+    Walkthrough walkthrough(&window);
+    if (!walkthrough.configure(QApplication::arguments()))
+    {
+        return 2;
+    }
+#endif
+    window.show();
+    return QApplication::exec();
+}

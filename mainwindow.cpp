@@ -1,0 +1,595 @@
+#include "mainwindow.h"
+
+#include "ui_mainwindow.h"
+#include "vornbutton.h"
+#include "vornclosebutton.h"
+#include "vornprogressbar.h"
+#include "workerthread.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMovie>
+#include <QScreen>
+#include <QStringList>
+#include <QTimerEvent>
+#include <QtGlobal>
+
+#include <array>
+
+const char *const MainWindow::VidPid[4] = {
+    "0x3b7c,0x5e0d", // smoked
+    "0x3b7c,0x5e0c", // light gray
+    "0x3b7c,0x5e0b", // steel gray
+    "0x3b7c,0x5e03", // black
+};
+
+namespace {
+
+const char kVersionImage[] = ":/binaries/vorn_tarsel_v_0.5.20_black.bin";
+const qint64 kVersionOffset = 0x70006;
+const int kVersionBytes = 6;
+const char kSuccessText[] = "Response status = 0 (0x0) Success";
+const char kNoResponseText[] = "No response packet from target device";
+const char kStatusPrefix[] = "Response status = ";
+const char kUpdateFileName[] = "/updatefile.bin";
+
+enum Page
+{
+    kPageConnect = 0,
+    kPageSame = 1,
+    kPageLower = 2,
+    kPageUpdating = 3,
+    kPageFinished = 4
+};
+
+const char kStyleTransparent[] = "border-image: url(:/img/transparent.png) 0 0 0 0 stretch stretch";
+const char kStyleWhite[] = "border-image: url(:/img/transparent.png) 0 0 0 0 stretch; color : rgb(255, 255, 255)";
+const char kStyleOrange[] = "border-image: url(:/img/transparent.png) 0 0 0 0 stretch; color : rgb(255, 143, 28)";
+const char kStyleOrangeStretched[] =
+    "border-image: url(:/img/transparent.png) 0 0 0 0 stretch stretch; color : rgb(255, 143, 28)";
+
+QString pageStyle(int picture)
+{
+    return QStringLiteral("border-image: url(:/img/Vorn-UpdaterApp-%1.jpg) 0 0 0 0 stretch stretch").arg(picture);
+}
+
+//! Removes whatever stands at @a path: a link itself (never its target), a
+//! file, or an empty directory. False when something is left.
+bool removeStaleFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+    {
+        return QFile::remove(path);
+    }
+    if (!info.exists())
+    {
+        return true;
+    }
+    if (info.isDir())
+    {
+        return QDir().rmdir(path);
+    }
+    // The copy of a resource is read-only; some platforms refuse to delete that.
+    QFile::setPermissions(path, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    return QFile::remove(path);
+}
+
+QByteArray readAllOf(const QString &path, bool *ok)
+{
+    QFile file(path);
+    *ok = file.open(QIODevice::ReadOnly);
+    return *ok ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , lstMsg(None)
+    , ui(new Ui::MainWindow)
+    , timerId(0)
+    , controllerFound(0)
+    , erased(0)
+    , flashed(0)
+    , foundIndex(0)
+    , running(0)
+    , pb(nullptr)
+    , lastPercent(0)
+    , updateButton(nullptr)
+    , closeButton(nullptr)
+    , loaderLabel(nullptr)
+    , loader(nullptr)
+    , retryStep(None)
+    , configErrorShown(false)
+{
+    ui->setupUi(this);
+    GenerateUI();
+    lstMsg = None;
+    timerId = startTimer(kPollPeriodMs, Qt::CoarseTimer);
+}
+
+MainWindow::~MainWindow()
+{
+    killTimer(timerId);
+    // A run still going uses this window as its receiver and its thread object
+    // is our child: let it end before either goes.
+    if (currentWorker)
+    {
+        currentWorker->wait();
+    }
+    delete ui;
+}
+
+QSize MainWindow::windowSizeForScreen(const QSize &screen)
+{
+    const int height = screen.height() / 2;
+    return QSize(static_cast<int>(height * 1.163), height);
+}
+
+QRect MainWindow::scaledRect(const QSize &window, double x, double y, double width, double height)
+{
+    return QRect(static_cast<int>(x * window.width()), static_cast<int>(y * window.height()),
+                 static_cast<int>(width * window.width()), static_cast<int>(height * window.height()));
+}
+
+QString MainWindow::hex2version(const QString &hex)
+{
+    const QStringList fields = hex.split(QLatin1Char(' '));
+    auto field = [&fields](int i) { return i < fields.size() ? fields.at(i) : QString(); };
+    auto number = [&field](int high, int low, bool *ok) { return (field(high) + field(low)).toUShort(ok, 16); };
+
+    bool ok1 = false;
+    bool ok2 = false;
+    bool ok3 = false;
+    const quint16 n1 = number(5, 4, &ok1);
+    const quint16 n2 = number(3, 2, &ok2);
+    const quint16 n3 = number(1, 0, &ok3);
+    const QString t1 = ok1 ? QString::number(n1) : QStringLiteral("0");
+    const QString t2 = ok2 ? QString::number(n2) : QStringLiteral("0");
+    const QString t3 = ok3 ? QString::number(n3) : QStringLiteral("0");
+
+    // Images store minor and patch the other way round when the minor number
+    // looks like a patch number.
+    if (ok2 && n2 > 50)
+    {
+        return t1 + QLatin1Char('.') + t3 + QLatin1Char('.') + t2;
+    }
+    return t1 + QLatin1Char('.') + t2 + QLatin1Char('.') + t3;
+}
+
+QString MainWindow::firmwareResource(const QString &vidPid)
+{
+    if (vidPid == QLatin1String(VidPid[0]))
+    {
+        return QStringLiteral(":/binaries/vorn_tarsel_v_0.5.20_smoked.bin");
+    }
+    if (vidPid == QLatin1String(VidPid[1]))
+    {
+        return QStringLiteral(":/binaries/vorn_tarsel_v_0.5.20_light_gray.bin");
+    }
+    if (vidPid == QLatin1String(VidPid[2]))
+    {
+        return QStringLiteral(":/binaries/vorn_tarsel_v_0.5.20_steel_gray.bin");
+    }
+    return QString::fromLatin1(kVersionImage);
+}
+
+void MainWindow::GenerateUI()
+{
+    QSize screen(width(), height() * 2);
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+    {
+        screen = primary->geometry().size();
+    }
+    const QSize window = windowSizeForScreen(screen);
+    setFixedSize(window);
+
+    ui->stackedWidget->setCurrentIndex(kPageConnect);
+    ui->stackedWidget->setFixedSize(window);
+
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DINNextW1G-Regular.otf"));
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DINNextW1G-Heavy.otf"));
+    QFont textFont(QStringLiteral("DIN Next W1G"), 15, 0);
+    textFont.setLetterSpacing(QFont::PercentageSpacing, 90);
+    const QFont versionFont(QStringLiteral("DIN Next W1G"), 15, 75);
+    QFont titleFont(QStringLiteral("DIN Next W1G"), 60, 81);
+    const QFont productFont(QStringLiteral("DIN Next W1G Medium"), 18);
+
+    auto place = [&window](QWidget *widget, double x, double y, double w, double h, const char *style) {
+        widget->setGeometry(scaledRect(window, x, y, w, h));
+        widget->setStyleSheet(QString::fromLatin1(style));
+        widget->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+        if (auto *label = qobject_cast<QLabel *>(widget))
+        {
+            label->setScaledContents(true);
+        }
+    };
+    // Pixel sizes follow the label's own height, so text scales with the window.
+    // That holds for the version and product texts too: their point sizes
+    // match their labels only on a 1080-line screen and overflow on smaller ones.
+    auto fontFor = [](QFont font, const QWidget *widget, bool reduced) {
+        const int h = widget->height();
+        font.setPixelSize(qMax(1, reduced ? h - static_cast<int>(h * 0.2) : h));
+        return font;
+    };
+
+    loader = new QMovie(QStringLiteral(":/img/loader.gif"), QByteArray(), this);
+    if (!loader->isValid())
+    {
+        qDebug("Movie is Invalid");
+    }
+    loaderLabel = new QLabel(ui->pageConnectController);
+    loaderLabel->setMovie(loader);
+    place(loaderLabel, 0.448, 0.703, 0.099, 0.0269, kStyleTransparent);
+    loader->start();
+
+    ui->pageConnectController->setStyleSheet(pageStyle(1));
+    ui->pageVersionSame->setStyleSheet(pageStyle(2));
+
+    place(ui->lblTitle, 0.25, 0.39, 0.58, 0.045, kStyleWhite);
+    ui->lblTitle->setFont(fontFor(titleFont, ui->lblTitle, false));
+    place(ui->lblConnectController, 0.262, 0.77, 0.5, 0.038, kStyleOrange);
+    ui->lblConnectController->setFont(fontFor(textFont, ui->lblConnectController, true));
+    place(ui->lblConnectController_2, 0.325, 0.8, 0.5, 0.038, kStyleOrange);
+    ui->lblConnectController_2->setFont(fontFor(textFont, ui->lblConnectController_2, true));
+
+    place(ui->lblSameVersion, 0.6, 0.76, 0.14, 0.038, kStyleWhite);
+    ui->lblSameVersion->setFont(fontFor(versionFont, ui->lblSameVersion, false));
+    place(ui->lblStaticCurrentFirmware, 0.33, 0.76, 0.3, 0.036, kStyleWhite);
+    ui->lblStaticCurrentFirmware->setFont(fontFor(textFont, ui->lblStaticCurrentFirmware, true));
+
+    ui->pageVersionLower->setStyleSheet(pageStyle(3));
+    place(ui->lblCurrentVersion, 0.6, 0.758, 0.149, 0.038, kStyleWhite);
+    ui->lblCurrentVersion->setFont(fontFor(versionFont, ui->lblCurrentVersion, false));
+    place(ui->lblNewVersion, 0.591, 0.796, 0.14, 0.038, kStyleOrangeStretched);
+    ui->lblNewVersion->setFont(fontFor(versionFont, ui->lblNewVersion, false));
+    ui->lblNewVersion->setText(updaterVersion);
+    place(ui->lblProduct, 0.36, 0.63, 0.58, 0.045, kStyleWhite);
+    ui->lblProduct->setFont(fontFor(productFont, ui->lblProduct, false));
+    updateButton = new vornButton();
+    updateButton->setParent(ui->pageVersionLower);
+    place(updateButton, 0.421, 0.851, 0.148, 0.058, kStyleTransparent);
+
+    ui->pageUpdating->setStyleSheet(pageStyle(4));
+    pb = new vornProgressBar();
+    pb->setParent(ui->pageUpdating);
+    place(pb, 0.243, 0.729, 0.516, 0.028, kStyleTransparent);
+
+    ui->pageFinished->setStyleSheet(pageStyle(5));
+    closeButton = new vornCloseButton();
+    closeButton->setParent(ui->pageFinished);
+    place(closeButton, 0.432, 0.851, 0.148, 0.058, kStyleTransparent);
+    place(ui->lblFinishedVersion, 0.591, 0.723, 0.149, 0.038, kStyleOrangeStretched);
+    ui->lblFinishedVersion->setFont(fontFor(versionFont, ui->lblFinishedVersion, false));
+
+    place(ui->lblProductName, 0.36, 0.63, 0.58, 0.045, kStyleWhite);
+    ui->lblProductName->setFont(fontFor(productFont, ui->lblProductName, false));
+
+    connect(updateButton, &vornButton::vornButtonClicked, this, &MainWindow::on_pushButton_clicked);
+    connect(closeButton, &vornCloseButton::vornCloseClicked, this, &MainWindow::on_close_clicked);
+}
+
+void MainWindow::ReadConfig()
+{
+    QFile file(QString::fromLatin1(kVersionImage));
+    QByteArray bytes;
+    if (!file.open(QIODevice::ReadOnly))
+    {
+        // Shown once: this runs for every log text, and a message box per text
+        // would stack nested event loops.
+        if (!configErrorShown)
+        {
+            configErrorShown = true;
+            QMessageBox::information(nullptr, QStringLiteral("error"), file.errorString(), QMessageBox::Ok);
+        }
+    }
+    else if (file.size() > kVersionOffset && file.seek(kVersionOffset))
+    {
+        bytes = file.read(kVersionBytes);
+    }
+
+    QStringList fields;
+    for (int i = 0; i < kVersionBytes; ++i)
+    {
+        const auto value = static_cast<unsigned char>(i < bytes.size() ? bytes.at(i) : 0);
+        fields << QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0'));
+    }
+    updaterVersion = hex2version(fields.join(QLatin1Char(' ')));
+    ui->lblNewVersion->setText(updaterVersion);
+    file.close();
+}
+
+bool MainWindow::engineIdle() const
+{
+    return currentWorker.isNull();
+}
+
+bool MainWindow::startStep(LastMessage step, std::initializer_list<const char *> args)
+{
+    if (!engineIdle())
+    {
+        retryStep = step;
+        return false;
+    }
+    running = 1;
+    retryStep = None;
+
+    auto *worker = new WorkerThread(this);
+    std::array<char *, WorkerThread::kMaxArgs> argv{};
+    int argc = 0;
+    for (const char *arg : args)
+    {
+        if (argc < WorkerThread::kMaxArgs)
+        {
+            // The engine only reads its arguments.
+            argv[argc++] = const_cast<char *>(arg);
+        }
+    }
+    worker->SetArgs(argc, argv.data());
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    lstMsg = step;
+    currentWorker = worker;
+    worker->start(QThread::InheritPriority);
+    return true;
+}
+
+void MainWindow::CheckController()
+{
+    if (lstMsg == SendBinary && engineIdle())
+    {
+        // The write was abandoned; its image copy is of no further use.
+        removeStaleFile(updateFileName);
+    }
+    startStep(GetVersion, { "RiVuvo", "-u", VidPid[foundIndex], "--", "read-memory", "0x70006", "6" });
+}
+
+int MainWindow::EraseFlash()
+{
+    startStep(FlashErase, { "RiVuvo", "-u", VidPid[foundIndex], "--", "flash-erase-region", "0x00", "0x71000" });
+    return 0;
+}
+
+bool MainWindow::prepareUpdateFile()
+{
+    const QString path = QDir::currentPath() + QLatin1String(kUpdateFileName);
+    const QString resource = firmwareResource(QString::fromLatin1(VidPid[foundIndex]));
+
+    // Whatever a previous run left there, or anyone planted, is never written
+    // to the controller: start from a fresh copy and check it byte for byte.
+    if (!removeStaleFile(path))
+    {
+        qWarning("Cannot remove %s", qUtf8Printable(path));
+        return false;
+    }
+    QFile::copy(resource, path);
+
+    bool imageOk = false;
+    bool copyOk = false;
+    const QByteArray image = readAllOf(resource, &imageOk);
+    const QByteArray copy = readAllOf(path, &copyOk);
+    if (!imageOk || !copyOk || QFileInfo(path).isSymLink() || image.isEmpty() || copy != image)
+    {
+        qWarning("Cannot prepare %s from %s", qUtf8Printable(path), qUtf8Printable(resource));
+        return false;
+    }
+    updateFileName = path;
+    // The engine reads "<file>,<count>": a comma in the directory would cut
+    // the path. It runs in this process, so the bare name finds the same file.
+    updateFileArg = QFile::encodeName(path.contains(QLatin1Char(',')) ? QString(kUpdateFileName).mid(1) : path);
+    return true;
+}
+
+int MainWindow::ProgramNewBinary()
+{
+    // Checked first: the image file and its path are only touched while no
+    // run can be using them.
+    if (!engineIdle() || !prepareUpdateFile())
+    {
+        return 0;
+    }
+    if (lastPercent != 0)
+    {
+        lastPercent = 0;
+        pb->setProgress(0);
+    }
+    startStep(SendBinary,
+              { "RiVuvo", "-u", VidPid[foundIndex], "--", "write-memory", "0x0", updateFileArg.constData() });
+    return 0;
+}
+
+void MainWindow::ResetDevice()
+{
+    startStep(Reset, { "RiVuvo", "-u", VidPid[foundIndex], "--", "reset" });
+}
+
+void MainWindow::timerEvent(QTimerEvent *)
+{
+    // Steps outside the table below (an erase after a click, a version read
+    // after a lost write) are only asked for once; retry them here.
+    if (retryStep == FlashErase)
+    {
+        EraseFlash();
+        return;
+    }
+    if (retryStep == GetVersion)
+    {
+        CheckController();
+        return;
+    }
+
+    switch (lstMsg)
+    {
+    case None:
+    case GetVersion:
+        CheckController();
+        break;
+    case FlashErase:
+        if (erased == 1)
+        {
+            ProgramNewBinary();
+        }
+        break;
+    case SendBinary:
+        if (flashed == 1 && engineIdle())
+        {
+            removeStaleFile(updateFileName);
+            ResetDevice();
+        }
+        break;
+    case Reset:
+        break;
+    }
+}
+
+void MainWindow::showPage(int index)
+{
+    ui->stackedWidget->setCurrentIndex(index);
+}
+
+void MainWindow::ParseLogs(QString msg)
+{
+    switch (lstMsg)
+    {
+    case GetVersion:
+        parseVersionLog(msg);
+        break;
+    case FlashErase:
+        erased = msg.contains(QLatin1String(kSuccessText)) ? 1 : 0;
+        break;
+    case SendBinary:
+        parseWriteLog(msg);
+        break;
+    case Reset:
+        if (msg.contains(QLatin1String(kSuccessText)))
+        {
+            erased = 0;
+            flashed = 0;
+            showPage(kPageFinished);
+        }
+        break;
+    case None:
+        break;
+    }
+    running = 0;
+}
+
+void MainWindow::parseVersionLog(const QString &msg)
+{
+    if (msg.contains(QLatin1String("Version:")))
+    {
+        const int colon = msg.indexOf(QLatin1Char(':'));
+        controllerVersion = hex2version(msg.mid(colon + 2, 17));
+        ui->lblCurrentVersion->setText(controllerVersion);
+        ui->lblSameVersion->setText(controllerVersion);
+        controllerFound = 1;
+    }
+    else if (msg.contains(QLatin1String("Data phase aborted by sender")))
+    {
+        controllerVersion = QStringLiteral("0.0.0");
+        ui->lblCurrentVersion->setText(controllerVersion);
+        ui->lblSameVersion->setText(controllerVersion);
+        controllerFound = 1;
+    }
+    else if (msg.contains(QLatin1String("Error")))
+    {
+        controllerFound = 0;
+        foundIndex = static_cast<quint8>((foundIndex + 1) % kVariantCount);
+        // The controller is gone: an erase still waiting for its turn must not
+        // run against whatever is found next.
+        if (retryStep == FlashErase)
+        {
+            retryStep = None;
+        }
+        showPage(kPageConnect);
+        return;
+    }
+    else if (controllerFound == 0)
+    {
+        showPage(kPageConnect);
+        return;
+    }
+
+    ReadConfig();
+    if (ui->stackedWidget->currentIndex() != kPageConnect)
+    {
+        return;
+    }
+    showPage(controllerVersion == updaterVersion ? kPageSame : kPageLower);
+}
+
+void MainWindow::parseWriteLog(const QString &msg)
+{
+    const int p = msg.indexOf(QLatin1Char('%'));
+    if (p < 0)
+    {
+        // The host sends the whole image before the target's final answer, so
+        // 100 % does not mean the target took it: a refused write must never
+        // lead to the reset and the finished page. The reset waits until this
+        // run is over, so this text always arrives in time.
+        if (msg.startsWith(QLatin1String(kStatusPrefix)) && !msg.contains(QLatin1String(kSuccessText)))
+        {
+            flashed = 0;
+        }
+        if (msg.contains(QLatin1String(kNoResponseText)))
+        {
+            controllerFound = 0;
+            showPage(kPageConnect);
+            CheckController();
+        }
+        return;
+    }
+
+    auto percentBefore = [&msg, p](int width, bool *ok) {
+        *ok = p >= width;
+        return *ok ? msg.mid(p - width, width).trimmed().toInt(ok, 10) : 0;
+    };
+    bool ok = false;
+    int percent = percentBefore(3, &ok);
+    if (!ok)
+    {
+        percent = percentBefore(2, &ok);
+    }
+    // Only whole percentages that have a progress frame are shown.
+    if (!ok || percent < 0 || percent > 100 || percent == lastPercent)
+    {
+        return;
+    }
+    showProgress(percent);
+    if (percent == 100)
+    {
+        flashed = 1;
+        ui->lblFinishedVersion->setText(updaterVersion);
+    }
+}
+
+void MainWindow::showProgress(int percent)
+{
+    pb->setProgress(static_cast<unsigned char>(percent));
+    lastPercent = percent;
+    Q_EMIT progressShown(percent);
+}
+
+void MainWindow::on_pushButton_clicked()
+{
+    // The button lives on the update page; a stray click elsewhere must not
+    // start a second erase.
+    if (ui->stackedWidget->currentIndex() != kPageLower)
+    {
+        return;
+    }
+    showPage(kPageUpdating);
+    EraseFlash();
+}
+
+void MainWindow::on_close_clicked()
+{
+    QCoreApplication::quit();
+}

@@ -1,0 +1,138 @@
+#include "walkthrough.h"
+
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+#include "vornbutton.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QStackedWidget>
+
+#include <cstdio>
+
+Walkthrough::Walkthrough(MainWindow *window)
+    : QObject(window)
+    , m_window(window)
+    , m_active(false)
+    , m_halfSaved(false)
+    , m_holdMs(0)
+{
+    m_limit.setSingleShot(true);
+    connect(&m_limit, &QTimer::timeout, this, &Walkthrough::timedOut);
+}
+
+bool Walkthrough::configure(const QStringList &arguments)
+{
+    int limitSeconds = kDefaultLimitSeconds;
+    int holdSeconds = 0;
+    QString dir;
+    for (int i = 1; i < arguments.size(); ++i)
+    {
+        const QString &arg = arguments.at(i);
+        if (arg != QLatin1String("--walkthrough") && arg != QLatin1String("--walkthrough-limit") &&
+            arg != QLatin1String("--walkthrough-hold"))
+        {
+            continue;
+        }
+        if (i + 1 >= arguments.size())
+        {
+            std::fprintf(stderr, "%s needs a value\n", qUtf8Printable(arg));
+            return false;
+        }
+        const QString value = arguments.at(++i);
+        if (arg == QLatin1String("--walkthrough"))
+        {
+            dir = value;
+            continue;
+        }
+        bool ok = false;
+        const int seconds = value.toInt(&ok);
+        const bool isLimit = arg == QLatin1String("--walkthrough-limit");
+        if (!ok || seconds < (isLimit ? 1 : 0) || seconds > kMaxSeconds)
+        {
+            std::fprintf(stderr, "%s needs a number of seconds, not %s\n", qUtf8Printable(arg), qUtf8Printable(value));
+            return false;
+        }
+        (isLimit ? limitSeconds : holdSeconds) = seconds;
+    }
+    if (dir.isEmpty())
+    {
+        return true;
+    }
+    if (!QDir().mkpath(dir))
+    {
+        std::fprintf(stderr, "walkthrough: cannot create %s\n", qUtf8Printable(dir));
+        return false;
+    }
+    m_dir = QDir(dir);
+    m_active = true;
+    m_holdMs = holdSeconds * 1000;
+    m_limit.start(limitSeconds * 1000);
+    connect(m_window->ui->stackedWidget, &QStackedWidget::currentChanged, this, &Walkthrough::onPageChanged);
+    connect(m_window, &MainWindow::progressShown, this, &Walkthrough::onProgress);
+    // The first picture once the window is on screen and has painted.
+    QMetaObject::invokeMethod(this, &Walkthrough::start, Qt::QueuedConnection);
+    return true;
+}
+
+void Walkthrough::start()
+{
+    onPageChanged(m_window->ui->stackedWidget->currentIndex());
+}
+
+void Walkthrough::onPageChanged(int index)
+{
+    QWidget *page = m_window->ui->stackedWidget->widget(index);
+    save(page ? page->objectName() : QStringLiteral("page"));
+    if (index == 2)
+    {
+        // A moment later, as a user would; a click after the page has changed
+        // again lands on a hidden button and does nothing.
+        QTimer::singleShot(kClickDelayMs, this, &Walkthrough::clickUpdate);
+    }
+    else if (index == 4)
+    {
+        std::printf("walkthrough: finished page reached, pictures in %s\n", qUtf8Printable(m_dir.absolutePath()));
+        std::fflush(stdout);
+        m_limit.stop();
+        // Left on screen for a moment when someone is watching.
+        QTimer::singleShot(m_holdMs, qApp, [] { QCoreApplication::exit(0); });
+    }
+}
+
+void Walkthrough::onProgress(int percent)
+{
+    if (!m_halfSaved && percent >= 50)
+    {
+        m_halfSaved = true;
+        save(QStringLiteral("pageUpdating-%1").arg(percent));
+    }
+}
+
+void Walkthrough::save(const QString &what)
+{
+    const QString name = QStringLiteral("%1-%2.png").arg(m_saved.size() + 1, 2, 10, QLatin1Char('0')).arg(what);
+    if (!m_window->grab().save(m_dir.filePath(name)))
+    {
+        std::fprintf(stderr, "walkthrough: cannot write %s\n", qUtf8Printable(m_dir.filePath(name)));
+        return;
+    }
+    m_saved << name;
+}
+
+void Walkthrough::clickUpdate()
+{
+    // As a user would: a button release on the update button.
+    vornButton *button = m_window->updateButton;
+    const QPointF centre(button->width() / 2.0, button->height() / 2.0);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, button->mapToGlobal(centre.toPoint()), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(button, &release);
+}
+
+void Walkthrough::timedOut()
+{
+    std::fprintf(stderr, "walkthrough: the finished page did not show within the time limit\n");
+    QCoreApplication::exit(1);
+}

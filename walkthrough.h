@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDir>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+class MainWindow;
+
+//! Drives one whole update without a user, for demonstrations against the
+//! virtual controller: clicks the update button when it is offered, saves a
+//! picture of the window at every page change and one at half progress, and
+//! ends the program with 0 once the finished page shows, or with 1 when it has
+//! not shown within the time limit.
+class Walkthrough : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kDefaultLimitSeconds = 180;
+    static constexpr int kClickDelayMs = 300;
+    static constexpr int kMaxSeconds = 24 * 3600;
+
+    explicit Walkthrough(MainWindow *window);
+
+    //! Reads "--walkthrough DIR", "--walkthrough-limit SECONDS" (time allowed
+    //! to reach the finished page) and "--walkthrough-hold SECONDS" (time the
+    //! finished page stays before the program ends) from the arguments. Without them nothing happens. False when the
+    //! arguments are incomplete or DIR cannot be made.
+    bool configure(const QStringList &arguments);
+
+    bool active() const { return m_active; }
+    //! Picture file names saved so far, in order.
+    QStringList saved() const { return m_saved; }
+
+private:
+    void start();
+    void onPageChanged(int index);
+    void onProgress(int percent);
+    void save(const QString &what);
+    void clickUpdate();
+    void timedOut();
+
+    MainWindow *m_window;
+    QDir m_dir;
+    QTimer m_limit;
+    QStringList m_saved;
+    bool m_active;
+    bool m_halfSaved;
+    int m_holdMs;
+};
