@@ -71,7 +71,7 @@ public:
     bool isHiddenOpt() const { return hidden; }
     bool isNULL() const { return spec == nullptr; }
 
-    //! Checks the specification, writing the diagnostics for @a name to
+    //! Checks this option string, writing the diagnostics for @a name to
     //! standard error when it is malformed.
     bool isSyntaxError(const char *name) const;
 

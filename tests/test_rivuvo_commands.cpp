@@ -1,6 +1,7 @@
 #include "rivuvo_run.h"
 #include "sim_test_support.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -149,6 +150,9 @@ TEST(RivuvoCommands, AWriteWithACountOrFromHexTextSendsExactlyThoseBytes)
     EXPECT_EQ(hex.texts.last(), "Wrote 3 of 3 bytes.\n");
 
     std::vector<std::string> trace = traceLines(dir.file("trace"));
+    // Each write first asks for the max packet size and gets the controller's 56.
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), "> 01 00 0c 00 07 00 00 02 0b 00 00 00 00 00 00 00"), 2);
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), "< 03 00 0c 00 a7 00 00 02 00 00 00 00 38 00 00 00"), 2);
     std::vector<std::string> sent;
     for (const std::string &l : trace)
     {
