@@ -291,6 +291,15 @@ std::string invalidCommandText(const string_vector_t &words)
     return text + "'\n";
 }
 
+//! Fills @a config from the -b words, or raises the option's error.
+void parseBusPal(const string_vector_t &words, BusPalConfigData &config)
+{
+    if (!BusPal::parse(words, config))
+    {
+        throw std::runtime_error("Error: " + words[0] + " is not valid for option -b/--buspal.\n");
+    }
+}
+
 //! Runs one command on the open session; returns kStatus_NoResponse when the
 //! target did not answer, otherwise @a result unchanged.
 int injectAndReport(Bootloader &bootloader, Command &command, const char *announcement, int result)
@@ -584,10 +593,7 @@ int RiVuvo::run()
             config.packetTimeoutMs = m_packetTimeoutMs;
             if (m_useBusPal)
             {
-                if (!BusPal::parse(m_busPalConfig, config.busPalConfig))
-                {
-                    throw std::runtime_error("Error: " + m_busPalConfig[0] + " is not valid for option -b/--buspal.\n");
-                }
+                parseBusPal(m_busPalConfig, config.busPalConfig);
                 preConfigCommand.reset(Command::create(&m_busPalConfig));
                 if (!preConfigCommand)
                 {
@@ -604,10 +610,7 @@ int RiVuvo::run()
             if (m_useBusPal)
             {
                 config.peripheralType = kHostPeripheralType_BUSPAL_UART;
-                if (!BusPal::parse(m_busPalConfig, config.busPalConfig))
-                {
-                    throw std::runtime_error("Error: " + m_busPalConfig[0] + " is not valid for option -b/--buspal.\n");
-                }
+                parseBusPal(m_busPalConfig, config.busPalConfig);
             }
         }
 
