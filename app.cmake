@@ -3,26 +3,18 @@
 # controller; the engine sees hidapi's header only, and each program links
 # either the system library or the virtual controller behind it.
 
-set(VORN_APP_SOURCES
+add_library(vorn_app OBJECT
   mainwindow.h mainwindow.cpp mainwindow.ui
-  workerthread.h workerthread.cpp)
-if(NOT TARGET vorn_widgets)
-  list(APPEND VORN_APP_SOURCES
-    vornbutton.h vornbutton.cpp
-    vornclosebutton.h vornclosebutton.cpp
-    vornprogressbar.h vornprogressbar.cpp)
-endif()
-
-add_library(vorn_app OBJECT ${VORN_APP_SOURCES})
+  workerthread.h workerthread.cpp
+  vornbutton.h vornbutton.cpp
+  vornclosebutton.h vornclosebutton.cpp
+  vornprogressbar.h vornprogressbar.cpp)
 set_target_properties(vorn_app PROPERTIES AUTOMOC ON AUTOUIC ON)
 # The generated form header is needed by whoever reaches into the window's form.
 target_include_directories(vorn_app PUBLIC
   ${CMAKE_SOURCE_DIR}
   ${CMAKE_CURRENT_BINARY_DIR}/vorn_app_autogen/include)
 target_link_libraries(vorn_app PUBLIC blfwk Qt5::Widgets)
-if(TARGET vorn_widgets)
-  target_link_libraries(vorn_app PUBLIC vorn_widgets)
-endif()
 
 add_executable(kelvo-updater main.cpp)
 target_link_libraries(kelvo-updater PRIVATE vorn_app blfwk PkgConfig::HIDAPI vorn_resources Qt5::Widgets)

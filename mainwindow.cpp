@@ -143,43 +143,36 @@ QRect MainWindow::scaledRect(const QSize &window, double x, double y, double wid
 QString MainWindow::hex2version(const QString &hex)
 {
     const QStringList fields = hex.split(QLatin1Char(' '));
-    auto field = [&fields](int i) { return i < fields.size() ? fields.at(i) : QString(); };
-    auto number = [&field](int high, int low, bool *ok) { return (field(high) + field(low)).toUShort(ok, 16); };
-
-    bool ok1 = false;
-    bool ok2 = false;
-    bool ok3 = false;
-    const quint16 n1 = number(5, 4, &ok1);
-    const quint16 n2 = number(3, 2, &ok2);
-    const quint16 n3 = number(1, 0, &ok3);
-    const QString t1 = ok1 ? QString::number(n1) : QStringLiteral("0");
-    const QString t2 = ok2 ? QString::number(n2) : QStringLiteral("0");
-    const QString t3 = ok3 ? QString::number(n3) : QStringLiteral("0");
+    // A missing field is empty and a pair that does not convert gives 0.
+    auto number = [&fields](int high, int low) {
+        return (fields.value(high) + fields.value(low)).toUShort(nullptr, 16);
+    };
+    const quint16 n1 = number(5, 4);
+    const quint16 n2 = number(3, 2);
+    const quint16 n3 = number(1, 0);
 
     // Images store minor and patch the other way round when the minor number
     // looks like a patch number.
-    if (ok2 && n2 > 50)
-    {
-        return t1 + QLatin1Char('.') + t3 + QLatin1Char('.') + t2;
-    }
-    return t1 + QLatin1Char('.') + t2 + QLatin1Char('.') + t3;
+    const bool swapped = n2 > 50;
+    return QStringLiteral("%1.%2.%3").arg(n1).arg(swapped ? n3 : n2).arg(swapped ? n2 : n3);
 }
 
 QString MainWindow::firmwareResource(const QString &vidPid)
 {
-    if (vidPid == QLatin1String(VidPid[0]))
+    static const char *const images[kVariantCount] = {
+        ":/binaries/vorn_tarsel_v_0.5.20_smoked.bin",
+        ":/binaries/vorn_tarsel_v_0.5.20_light_gray.bin",
+        ":/binaries/vorn_tarsel_v_0.5.20_steel_gray.bin",
+        kVersionImage,
+    };
+    for (int i = 0; i < kVariantCount - 1; ++i)
     {
-        return QStringLiteral(":/binaries/vorn_tarsel_v_0.5.20_smoked.bin");
+        if (vidPid == QLatin1String(VidPid[i]))
+        {
+            return QString::fromLatin1(images[i]);
+        }
     }
-    if (vidPid == QLatin1String(VidPid[1]))
-    {
-        return QStringLiteral(":/binaries/vorn_tarsel_v_0.5.20_light_gray.bin");
-    }
-    if (vidPid == QLatin1String(VidPid[2]))
-    {
-        return QStringLiteral(":/binaries/vorn_tarsel_v_0.5.20_steel_gray.bin");
-    }
-    return QString::fromLatin1(kVersionImage);
+    return QString::fromLatin1(images[kVariantCount - 1]);
 }
 
 void MainWindow::GenerateUI()
@@ -343,11 +336,6 @@ bool MainWindow::startStep(LastMessage step, std::initializer_list<const char *>
 
 void MainWindow::CheckController()
 {
-    if (lstMsg == SendBinary && engineIdle())
-    {
-        // The write was abandoned; its image copy is of no further use.
-        removeStaleFile(updateFileName);
-    }
     startStep(GetVersion, { "RiVuvo", "-u", VidPid[foundIndex], "--", "read-memory", "0x70006", "6" });
 }
 
@@ -412,6 +400,11 @@ void MainWindow::ResetDevice()
 
 void MainWindow::timerEvent(QTimerEvent *)
 {
+    if (lstMsg == SendBinary && engineIdle())
+    {
+        // The write is over, whatever its outcome: its image copy has served.
+        removeStaleFile(updateFileName);
+    }
     // Steps outside the table below (an erase after a click, a version read
     // after a lost write) are only asked for once; retry them here.
     if (retryStep == FlashErase)
@@ -440,7 +433,6 @@ void MainWindow::timerEvent(QTimerEvent *)
     case SendBinary:
         if (flashed == 1 && engineIdle())
         {
-            removeStaleFile(updateFileName);
             ResetDevice();
         }
         break;
@@ -483,17 +475,11 @@ void MainWindow::ParseLogs(QString msg)
 
 void MainWindow::parseVersionLog(const QString &msg)
 {
-    if (msg.contains(QLatin1String("Version:")))
+    const bool hasVersion = msg.contains(QLatin1String("Version:"));
+    if (hasVersion || msg.contains(QLatin1String("Data phase aborted by sender")))
     {
-        const int colon = msg.indexOf(QLatin1Char(':'));
-        controllerVersion = hex2version(msg.mid(colon + 2, 17));
-        ui->lblCurrentVersion->setText(controllerVersion);
-        ui->lblSameVersion->setText(controllerVersion);
-        controllerFound = 1;
-    }
-    else if (msg.contains(QLatin1String("Data phase aborted by sender")))
-    {
-        controllerVersion = QStringLiteral("0.0.0");
+        controllerVersion =
+            hasVersion ? hex2version(msg.mid(msg.indexOf(QLatin1Char(':')) + 2, 17)) : QStringLiteral("0.0.0");
         ui->lblCurrentVersion->setText(controllerVersion);
         ui->lblSameVersion->setText(controllerVersion);
         controllerFound = 1;

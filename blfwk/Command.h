@@ -58,6 +58,10 @@ public:
     void registerProgress(Progress *progress) { m_progress = progress; }
 
 protected:
+    //! True when @a packet is a response of @a expectedTag; otherwise logs the
+    //! tag that came and appends kStatus_UnknownCommand.
+    bool checkResponseTag(const void *packet, uint8_t expectedTag, const char *expectedName);
+
     Progress *m_progress; //!< not owned
     string_vector_t m_argv;
     uint32_vector_t m_responseValues;
@@ -79,8 +83,9 @@ public:
 
     //! Sends the packet and reads one response. Returns the response bytes
     //! inside @a packetizer (valid until its next read) or null on a transport
-    //! error, which is logged.
-    uint8_t *sendCommandGetResponse(Packetizer &packetizer);
+    //! error, which is logged, or an incomplete response. @a sent, when given,
+    //! tells whether the packet went out.
+    uint8_t *sendCommandGetResponse(Packetizer &packetizer, bool *sent = nullptr);
 
     const uint8_t *getData() const { return reinterpret_cast<const uint8_t *>(&m_packet); }
     uint32_t getSize() const { return sizeof(command_packet_t) + 4 * static_cast<uint32_t>(m_numArguments); }

@@ -9,15 +9,7 @@ public:
     //! percentage, segment index, segment count
     typedef void (*progress_callback_t)(int, int, int);
 
-    Progress()
-        : m_segmentIndex(1)
-        , m_segmentCount(1)
-        , m_progressCallback(nullptr)
-        , m_abortPhase(nullptr)
-    {
-    }
-
-    Progress(progress_callback_t callback, bool *abortPhase)
+    explicit Progress(progress_callback_t callback = nullptr, bool *abortPhase = nullptr)
         : m_segmentIndex(1)
         , m_segmentCount(1)
         , m_progressCallback(callback)

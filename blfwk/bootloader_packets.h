@@ -72,10 +72,6 @@ static_assert(sizeof(GenericResponsePacket) == 12, "generic response layout");
 static_assert(sizeof(ReadMemoryResponsePacket) == 12, "read-memory response layout");
 static_assert(sizeof(GetPropertyResponsePacket) == 8 + 4 * kMaxPropertyReturnValues, "get-property response layout");
 
-//! Every response carries at least its header and its status word; anything
-//! shorter is no response at all.
-constexpr uint32_t kMinResponsePacketSize = sizeof(command_packet_t) + sizeof(uint32_t);
-
 //! The little-endian word at @a offset of a received packet. Read byte by
 //! byte: a packetizer's receive buffer need not be aligned for the structures
 //! above.
@@ -91,6 +87,24 @@ inline command_packet_t readPacketHeader(const void *packet)
 {
     const uint8_t *bytes = static_cast<const uint8_t *>(packet);
     return command_packet_t{ bytes[0], bytes[1], bytes[2], bytes[3] };
+}
+
+//! True when the @a length bytes received at @a packet hold every word that
+//! its layout and its header announce. A receive buffer may still hold an
+//! earlier response behind a short one, so no check may read past them.
+inline bool isCompleteResponse(const uint8_t *packet, uint32_t length)
+{
+    if (length < sizeof(command_packet_t))
+    {
+        return false;
+    }
+    const command_packet_t header = readPacketHeader(packet);
+    // A get-property response may carry its status alone; the others have a fixed layout.
+    const uint32_t layoutSize = header.commandTag == kCommandTag_GetPropertyResponse
+                                    ? sizeof(command_packet_t) + sizeof(uint32_t)
+                                    : sizeof(GenericResponsePacket);
+    const uint32_t announcedSize = sizeof(command_packet_t) + 4u * header.parameterCount;
+    return length >= layoutSize && length >= announcedSize;
 }
 
 //! Descriptor of one command: its tag, its bit in the available-commands

@@ -8,7 +8,8 @@ namespace utils {
 
 //! Parses the whole of @a s as one unsigned number that fits in 32 bits:
 //! decimal, hexadecimal with a 0x prefix or octal with a leading 0.
-//! Returns false for an empty text, a leading minus sign, a value above
+//! Leading blanks and a "+" sign are accepted.
+//! Returns false for an empty text, a minus sign, a value above
 //! 0xFFFFFFFF (in these cases @a number is left unchanged) or trailing text
 //! (then the leading number has already been stored).
 bool stringtoui(const std::string &s, uint32_t &number);

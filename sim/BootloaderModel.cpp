@@ -86,7 +86,7 @@ HostReportOutcome BootloaderModel::takeHostReport(const uint8_t *report, size_t 
     HostReportOutcome out;
     if (length < 4)
     {
-        countReport(out);
+        out.unplugNow = countReport();
         return out;
     }
     uint32_t packetLength = report[2] | report[3] << 8;
@@ -98,13 +98,13 @@ HostReportOutcome BootloaderModel::takeHostReport(const uint8_t *report, size_t 
     {
         m_exchange = Exchange();
         m_exchange.tag = packet[0];
-        countReport(out);
+        out.unplugNow = countReport();
         runCommand(packet, packetLength, out);
         return out;
     }
 
     bool wasGone = m_exchange.gone;
-    countReport(out);
+    out.unplugNow = countReport();
     if (report[0] == kReportCommandOut && whole && packetLength == 0)
     {
         // The host gave up on the data phase.
@@ -118,20 +118,20 @@ HostReportOutcome BootloaderModel::takeHostReport(const uint8_t *report, size_t 
     return out;
 }
 
-void BootloaderModel::countReport(HostReportOutcome &out)
+bool BootloaderModel::countReport()
 {
-    if (m_exchange.tag == 0 || m_exchange.gone)
+    if (m_exchange.gone)
     {
-        return;
+        return false;
     }
     ++m_exchange.reports;
     Fault *unplug = m_faults.armed(FaultKind::Unplug, m_exchange.tag);
     if (unplug && unplug->value == m_exchange.reports)
     {
         FaultPlan::fire(*unplug);
-        out.unplugNow = true;
         m_exchange.gone = true;
     }
+    return m_exchange.gone;
 }
 
 void BootloaderModel::runCommand(const uint8_t *packet, uint32_t length, HostReportOutcome &out)
@@ -452,14 +452,7 @@ void BootloaderModel::send(uint8_t reportId, std::vector<uint8_t> packet, HostRe
             report.delayMs = delay->value;
         }
     }
-    ++m_exchange.reports;
-    Fault *unplug = m_faults.armed(FaultKind::Unplug, m_exchange.tag);
-    if (unplug && unplug->value == m_exchange.reports)
-    {
-        FaultPlan::fire(*unplug);
-        report.unplugAfter = true;
-        m_exchange.gone = true;
-    }
+    report.unplugAfter = countReport();
     out.reports.push_back(std::move(report));
 }
 

@@ -83,7 +83,8 @@ private:
         bool gone = false;          //!< the device is unplugged for the rest of it
     };
 
-    void countReport(HostReportOutcome &out);
+    //! Counts a report of the exchange; true when the device unplugs at it.
+    bool countReport();
     void runCommand(const uint8_t *packet, uint32_t length, HostReportOutcome &out);
     void answerStatus(uint8_t tag, uint32_t status, HostReportOutcome &out);
 

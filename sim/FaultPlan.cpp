@@ -1,7 +1,6 @@
 #include "sim/FaultPlan.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include "sim/SimConfig.h"
 
 namespace vornsim {
 
@@ -9,6 +8,7 @@ namespace {
 
 enum class ValueRule
 {
+    None,
     Required,
     Optional,
 };
@@ -25,7 +25,7 @@ struct KindInfo
 
 const KindInfo kKinds[] = {
     { "unplug", FaultKind::Unplug, ValueRule::Required, 0, 1, false },
-    { "silent", FaultKind::Silent, ValueRule::Optional, 0, 0, false },
+    { "silent", FaultKind::Silent, ValueRule::None, 0, 0, false },
     { "status", FaultKind::Status, ValueRule::Required, 0, 0, false },
     { "final-status", FaultKind::FinalStatus, ValueRule::Required, 0, 0, true },
     { "abort", FaultKind::Abort, ValueRule::Optional, 0, 0, true },
@@ -77,14 +77,8 @@ std::vector<std::string> split(const std::string &text, char separator)
 
 bool parseNumber(const std::string &text, uint32_t &value)
 {
-    if (text.empty() || text.find_first_of("+- \t") != std::string::npos)
-    {
-        return false;
-    }
-    errno = 0;
-    char *end = nullptr;
-    unsigned long long parsed = std::strtoull(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || parsed > 0xffffffffull)
+    uint64_t parsed = 0;
+    if (!vornsim::parseNumber(text, 0xffffffffu, parsed))
     {
         return false;
     }
@@ -130,9 +124,12 @@ std::string parseEntry(const std::string &entry, Fault &fault)
     {
         return "unknown fault '" + kind + "'";
     }
-    if (parts.size() < 2 || parts.size() > 3)
+    if (parts.size() < 2 || parts.size() > (info->rule == ValueRule::None ? 2 : 3))
     {
-        return "expected " + kind + ":COMMAND" + (info->rule == ValueRule::Required ? ":VALUE" : "[:VALUE]");
+        const char *value = info->rule == ValueRule::None       ? ""
+                            : info->rule == ValueRule::Required ? ":VALUE"
+                                                                : "[:VALUE]";
+        return "expected " + kind + ":COMMAND" + value;
     }
     fault.kind = info->kind;
     fault.commandTag = commandTagForName(parts[1]);
@@ -143,10 +140,6 @@ std::string parseEntry(const std::string &entry, Fault &fault)
     if (info->dataPhaseOnly && fault.commandTag != 0x03 && fault.commandTag != 0x04)
     {
         return kind + " needs read-memory or write-memory";
-    }
-    if (info->kind == FaultKind::Silent && parts.size() == 3)
-    {
-        return "silent takes no value";
     }
     if (parts.size() == 3)
     {

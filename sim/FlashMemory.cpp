@@ -48,27 +48,36 @@ bool FlashMemory::attachFile(const std::string &path, std::string &error)
 {
     m_path = path;
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    bool attached = false;
+    if (in)
     {
-        if (errno != ENOENT)
+        std::vector<uint8_t> loaded((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        attached = !in.bad();
+        if (attached)
         {
-            error = "cannot read flash file '" + path + "': " + std::strerror(errno);
-            m_path.clear();
-            return false;
+            loaded.resize(kSize, kErased);
+            m_bytes = std::move(loaded);
+            m_changed = false;
         }
-        return save(error);
+        else
+        {
+            error = "cannot read flash file '" + path + "'";
+        }
     }
-    std::vector<uint8_t> loaded((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    else if (errno == ENOENT)
     {
-        error = "cannot read flash file '" + path + "'";
-        m_path.clear();
-        return false;
+        attached = save(error);
     }
-    loaded.resize(kSize, kErased);
-    m_bytes = std::move(loaded);
-    m_changed = false;
-    return true;
+    else
+    {
+        error = "cannot read flash file '" + path + "': " + std::strerror(errno);
+    }
+    if (!attached)
+    {
+        // Detached for good, so that the failure is not reported again with every change.
+        m_path.clear();
+    }
+    return attached;
 }
 
 bool FlashMemory::saveIfChanged(std::string &error)

@@ -36,7 +36,8 @@ public:
 
     //! Mirrors the flash in @a path: loads it when the file exists, else
     //! keeps the current contents and writes them there. False (with a
-    //! reason in @a error) when the file cannot be read or written.
+    //! reason in @a error) when the file cannot be read or written; the
+    //! flash then stays in memory only.
     bool attachFile(const std::string &path, std::string &error);
 
     //! Writes the contents to the attached file if they changed since the

@@ -14,24 +14,26 @@ const Variant kVariants[] = {
     { "smoked", 0x5e0d, 0x5e12 },
 };
 
-bool parseUnsigned(const std::string &text, uint64_t limit, uint64_t &value)
+} // namespace
+
+bool parseNumber(const std::string &text, uint64_t limit, uint64_t &value)
 {
-    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ')
+    // Decimal unless marked as hex: a leading zero never means octal here.
+    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    std::string digits = hex ? text.substr(2) : text;
+    if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
     {
         return false;
     }
     errno = 0;
-    char *end = nullptr;
-    unsigned long long parsed = std::strtoull(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || parsed > limit)
+    unsigned long long parsed = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
+    if (errno != 0 || parsed > limit)
     {
         return false;
     }
     value = parsed;
     return true;
 }
-
-} // namespace
 
 const Variant *findVariant(const std::string &name)
 {
@@ -62,7 +64,7 @@ bool parseVersion(const std::string &text, FirmwareVersion &version)
             return false;
         }
         std::string part = text.substr(start, i < 2 ? dot - start : std::string::npos);
-        if (part.find_first_not_of("0123456789") != std::string::npos || !parseUnsigned(part, 0xffff, numbers[i]))
+        if (part.find_first_not_of("0123456789") != std::string::npos || !parseNumber(part, 0xffff, numbers[i]))
         {
             return false;
         }
@@ -109,7 +111,7 @@ SimConfig readConfig(const EnvLookup &lookup)
     uint64_t size = 0;
     if (!maxPacket.empty())
     {
-        if (parseUnsigned(maxPacket, 0xffffffffu, size))
+        if (parseNumber(maxPacket, 0xffffffffu, size))
         {
             config.maxPacketSize = static_cast<uint32_t>(size);
         }

@@ -31,6 +31,9 @@ struct FirmwareVersion
     uint16_t patch = 19;
 };
 
+//! Reads a decimal number, or a hexadecimal one after "0x", of at most @a limit.
+bool parseNumber(const std::string &text, uint64_t limit, uint64_t &value);
+
 //! Reads "MAJOR.MINOR.PATCH"; each number must fit in 16 bits.
 bool parseVersion(const std::string &text, FirmwareVersion &version);
 

@@ -30,7 +30,11 @@ std::wstring decodeUtf8(const std::string &text)
     while (i < text.size())
     {
         unsigned char lead = static_cast<unsigned char>(text[i]);
-        size_t extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : 4;
+        size_t extra = lead < 0x80                ? 0
+                       : (lead & 0xE0) == 0xC0 ? 1
+                       : (lead & 0xF0) == 0xE0 ? 2
+                       : (lead & 0xF8) == 0xF0 ? 3
+                                               : 4;
         uint32_t code = extra == 0 ? lead : extra == 1 ? lead & 0x1F : extra == 2 ? lead & 0x0F : lead & 0x07;
         bool valid = extra < 4 && i + extra < text.size() + (extra == 0 ? 1 : 0);
         for (size_t k = 1; valid && k <= extra; ++k)
@@ -148,7 +152,7 @@ int SocketDevice::read(uint8_t *data, size_t length, int timeoutMs)
     std::vector<uint8_t> report = std::move(m_reports.front());
     m_reports.pop_front();
     size_t count = std::min(length, report.size());
-    std::memcpy(data, report.data(), count);
+    std::copy_n(report.data(), count, data);
     return static_cast<int>(count);
 }
 

@@ -177,7 +177,7 @@ int VirtualController::read(ReportLink &link, uint8_t *data, size_t length, int 
         {
             ReportLink::Pending report = link.takeFront();
             size_t count = std::min(length, report.bytes.size());
-            std::memcpy(data, report.bytes.data(), count);
+            std::copy_n(report.bytes.data(), count, data);
             if (report.unplugAfter && &link == m_link.get())
             {
                 unplugAndReplug();

@@ -100,6 +100,19 @@ hid_device *newHandle(SimState &sim)
     return device;
 }
 
+//! A handle on the in-process controller, or null when it did not open.
+hid_device *withLink(SimState &sim, std::shared_ptr<vornsim::ReportLink> link)
+{
+    if (!link)
+    {
+        g_error = kErrorNoDevice;
+        return nullptr;
+    }
+    hid_device *device = newHandle(sim);
+    device->link = std::move(link);
+    return device;
+}
+
 hid_device *openSocket(SimState &sim, const char *path, unsigned short vendorId, unsigned short productId,
                        const wchar_t *serial)
 {
@@ -242,15 +255,7 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open(unsigned short vendor_id, unsig
     {
         return openSocket(sim, nullptr, vendor_id, product_id, serial_number);
     }
-    std::shared_ptr<vornsim::ReportLink> link = sim.controller->open(vendor_id, product_id, serial_number);
-    if (!link)
-    {
-        g_error = kErrorNoDevice;
-        return nullptr;
-    }
-    hid_device *device = newHandle(sim);
-    device->link = std::move(link);
-    return device;
+    return withLink(sim, sim.controller->open(vendor_id, product_id, serial_number));
 }
 
 HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
@@ -266,15 +271,7 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
     {
         return openSocket(sim, path, 0, 0, nullptr);
     }
-    std::shared_ptr<vornsim::ReportLink> link = sim.controller->openPath(path);
-    if (!link)
-    {
-        g_error = kErrorNoDevice;
-        return nullptr;
-    }
-    hid_device *device = newHandle(sim);
-    device->link = std::move(link);
-    return device;
+    return withLink(sim, sim.controller->openPath(path));
 }
 
 int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *data, size_t length)

@@ -4,8 +4,13 @@
 // host does with the library and serves the input that a test queues.
 
 #include <cstdint>
+#include <deque>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
+
+struct hid_device_;
 
 namespace fakehid {
 
@@ -23,49 +28,36 @@ struct Device
 //! One hid_open or hid_open_path call as the host made it.
 struct OpenCall
 {
-    bool byPath = false;
-    unsigned short vendorId = 0;
-    unsigned short productId = 0;
     bool serialGiven = false; //!< false when the host passed no serial at all
-    std::wstring serialNumber;
-    std::string path;
+    std::string path;         //!< empty for hid_open
     int openedDevice = -1; //!< index into the device list, -1 when none matched
 };
 
-//! One hid_read_timeout call.
 struct ReadCall
 {
     size_t length;
     int milliseconds;
 };
 
-//! Forgets all devices, scripts and records.
+struct State
+{
+    std::vector<Device> devices;
+    //! Served in order by hid_read_timeout: an empty report times out, a
+    //! missing one fails. With nothing queued a read times out.
+    std::deque<std::optional<Bytes>> input;
+    int failingWrites = 0;             //!< the next writes that fail with -1
+    const wchar_t *writeError = nullptr; //!< hid_error's text
+
+    std::vector<OpenCall> opens;
+    std::vector<ReadCall> reads;
+    std::vector<Bytes> writes; //!< every report exactly as handed to hid_write
+    std::set<hid_device_ *> handles;
+    int exits = 0;
+    int misuses = 0; //!< calls with a handle that is not open
+};
+
+//! The fake's whole state; reset() forgets devices, scripts and records.
+State &hid();
 void reset();
-
-//! Plugs a device in; returns its index.
-int addDevice(unsigned short vendorId, unsigned short productId, const std::wstring &serialNumber = L"",
-              const std::string &path = "");
-
-//! Input, served in order by hid_read_timeout / hid_read. With the script
-//! empty a read times out (returns 0).
-void queueReport(const Bytes &report);
-void queueTimeout();
-void queueReadFailure();
-size_t pendingInput();
-
-//! The next @a count writes fail with -1; hid_error then answers @a error
-//! (null for no text).
-void failWrites(int count, const wchar_t *error);
-
-const std::vector<OpenCall> &openCalls();
-const std::vector<ReadCall> &readCalls();
-//! Every report the host wrote, exactly as handed to hid_write.
-const std::vector<Bytes> &writtenReports();
-
-int openHandles();
-int closeCount();
-int exitCount();
-//! Calls made with a handle that is not open (closed or never opened).
-int misuseCount();
 
 } // namespace fakehid

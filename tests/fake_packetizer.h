@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blfwk/Command.h"
 #include "blfwk/Logging.h"
 #include "blfwk/Packetizer.h"
 #include "blfwk/bootloader_packets.h"
@@ -10,47 +11,69 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <fstream>
+#include <map>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace protocol_test {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void appendWord(Bytes &bytes, uint32_t word)
+//! A command or response packet: header, then the little-endian words.
+inline Bytes packet(uint8_t tag, const std::vector<uint32_t> &words, uint8_t flags = 0)
 {
-    for (int shift = 0; shift < 32; shift += 8)
+    Bytes bytes{ tag, flags, 0, static_cast<uint8_t>(words.size()) };
+    for (uint32_t word : words)
     {
-        bytes.push_back(static_cast<uint8_t>(word >> shift));
+        for (int shift = 0; shift < 32; shift += 8)
+        {
+            bytes.push_back(static_cast<uint8_t>(word >> shift));
+        }
     }
+    return bytes;
 }
 
 inline Bytes genericResponse(uint32_t status, uint32_t commandTag)
 {
-    Bytes bytes{ blfwk::kCommandTag_GenericResponse, 0, 0, 2 };
-    appendWord(bytes, status);
-    appendWord(bytes, commandTag);
-    return bytes;
+    return packet(blfwk::kCommandTag_GenericResponse, { status, commandTag });
 }
 
-inline Bytes readMemoryResponse(uint32_t status, uint32_t dataByteCount)
+inline std::unique_ptr<blfwk::Command> create(const string_vector_t &words)
 {
-    Bytes bytes{ blfwk::kCommandTag_ReadMemoryResponse, 0, 0, 2 };
-    appendWord(bytes, status);
-    appendWord(bytes, dataByteCount);
-    return bytes;
+    return std::unique_ptr<blfwk::Command>(blfwk::Command::create(&words));
 }
 
-inline Bytes getPropertyResponse(uint32_t status, const std::vector<uint32_t> &values, uint8_t flags = 0)
+//! Percentages reported to recordPercentage, which the tests register as
+//! the progress callback of the data phase.
+inline std::vector<int> g_percentages;
+
+inline void recordPercentage(int percentage, int segmentIndex, int segmentCount)
 {
-    Bytes bytes{ blfwk::kCommandTag_GetPropertyResponse, flags, 0, static_cast<uint8_t>(1 + values.size()) };
-    appendWord(bytes, status);
-    for (uint32_t value : values)
+    EXPECT_EQ(segmentIndex, 1);
+    EXPECT_EQ(segmentCount, 1);
+    g_percentages.push_back(percentage);
+}
+
+//! The bytes 00, 01, 02, ... wrapping after ff.
+inline Bytes sequence(size_t count)
+{
+    Bytes bytes(count);
+    for (size_t i = 0; i < count; ++i)
     {
-        appendWord(bytes, value);
+        bytes[i] = static_cast<uint8_t>(i);
     }
     return bytes;
+}
+
+//! Writes @a bytes to the file @a name in the test's scratch directory and returns its path.
+inline std::string tempFile(const char *name, const Bytes &bytes)
+{
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    return path;
 }
 
 //! A packetizer that plays a script: every read takes the next scripted
@@ -59,12 +82,6 @@ inline Bytes getPropertyResponse(uint32_t status, const std::vector<uint32_t> &v
 class FakePacketizer : public blfwk::Packetizer
 {
 public:
-    struct Packet
-    {
-        blfwk::packet_type_t type;
-        Bytes bytes;
-    };
-
     FakePacketizer()
         : Packetizer(nullptr, 5000)
         , m_buffer(kBufferOffset + blfwk::kMaxHostPacketSize)
@@ -75,8 +92,7 @@ public:
     void sendData(const Bytes &bytes) { m_reads.push_back({ blfwk::kPacketType_Data, kStatus_Success, bytes }); }
     void failRead(blfwk::packet_type_t type, status_t status) { m_reads.push_back({ type, status, {} }); }
     //! The write with this index (counting from 0 over all writes) returns @a status.
-    void failWrite(size_t index, status_t status) { m_writeFailures.emplace_back(index, status); }
-    void setMaxPacketSize(uint32_t size) { m_maxPacketSize = size; }
+    void failWrite(size_t index, status_t status) { m_writeFailures[index] = status; }
 
     status_t readPacket(uint8_t **packet, uint32_t *packetLength, blfwk::packet_type_t packetType) override
     {
@@ -86,35 +102,25 @@ public:
         {
             return kStatus_Timeout;
         }
-        Read next = m_reads.front();
+        const Read next = m_reads.front();
         m_reads.pop_front();
         EXPECT_EQ(next.type, packetType) << "the host read a packet kind the script did not offer next";
-        if (next.status != kStatus_Success)
+        if (next.status == kStatus_Success)
         {
-            return next.status;
+            // An odd offset: the host must not rely on the buffer's alignment.
+            // Earlier bytes stay behind, as in a real receive buffer.
+            std::copy(next.bytes.begin(), next.bytes.end(), m_buffer.begin() + kBufferOffset);
+            *packet = &m_buffer[kBufferOffset];
+            *packetLength = static_cast<uint32_t>(next.bytes.size());
         }
-        // An odd offset: the host must not rely on the buffer's alignment.
-        if (!next.bytes.empty())
-        {
-            std::memcpy(&m_buffer[kBufferOffset], next.bytes.data(), next.bytes.size());
-        }
-        *packet = &m_buffer[kBufferOffset];
-        *packetLength = static_cast<uint32_t>(next.bytes.size());
-        return kStatus_Success;
+        return next.status;
     }
 
     status_t writePacket(const uint8_t *packet, uint32_t byteCount, blfwk::packet_type_t packetType) override
     {
-        const size_t index = writes.size();
-        writes.push_back({ packetType, Bytes(packet, packet + byteCount) });
-        for (const auto &failure : m_writeFailures)
-        {
-            if (failure.first == index)
-            {
-                return failure.second;
-            }
-        }
-        return kStatus_Success;
+        const auto failure = m_writeFailures.find(writeCount++);
+        (packetType == blfwk::kPacketType_Command ? commands : data).emplace_back(packet, packet + byteCount);
+        return failure == m_writeFailures.end() ? kStatus_Success : failure->second;
     }
 
     void abortPacket() override {}
@@ -123,27 +129,16 @@ public:
     void enableSimulatorPump() override {}
     void pumpSimulator() override { ++pumpCount; }
     void setAborted(bool) override {}
-    uint32_t getMaxPacketSize() override { return m_maxPacketSize; }
-
-    //! The packets written with the given kind, in order.
-    std::vector<Bytes> written(blfwk::packet_type_t type) const
-    {
-        std::vector<Bytes> result;
-        for (const Packet &p : writes)
-        {
-            if (p.type == type)
-            {
-                result.push_back(p.bytes);
-            }
-        }
-        return result;
-    }
+    uint32_t getMaxPacketSize() override { return maxPacketSize; }
 
     size_t unreadCount() const { return m_reads.size(); }
 
-    std::vector<Packet> writes;
+    std::vector<Bytes> commands; //!< command packets written, in order
+    std::vector<Bytes> data;     //!< data packets written, in order
+    size_t writeCount = 0;
     int syncCount = 0;
     int pumpCount = 0;
+    uint32_t maxPacketSize = blfwk::kMaxHostPacketSize;
 
 private:
     struct Read
@@ -156,22 +151,15 @@ private:
     static constexpr size_t kBufferOffset = 3;
 
     std::deque<Read> m_reads;
-    std::vector<std::pair<size_t, status_t>> m_writeFailures;
+    std::map<size_t, status_t> m_writeFailures;
     Bytes m_buffer;
-    uint32_t m_maxPacketSize = blfwk::kMaxHostPacketSize;
 };
 
 //! Installs itself as the process logger and records each text with its
 //! level instead of printing it.
-class LogCapture : public StdoutLogger
+class LogCapture : public Logger
 {
 public:
-    struct Entry
-    {
-        log_level_t level;
-        std::string text;
-    };
-
     explicit LogCapture(log_level_t filter = kInfo)
     {
         setFilterLevel(filter);
@@ -179,28 +167,18 @@ public:
     }
     ~LogCapture() override { Log::setLogger(nullptr); }
 
-    using StdoutLogger::log;
+    using Logger::log;
     void log(log_level_t level, const char *fmt, va_list args) override
     {
         m_pendingLevel = level;
-        StdoutLogger::log(level, fmt, args);
-    }
-
-    std::vector<std::string> texts() const
-    {
-        std::vector<std::string> result;
-        for (const Entry &e : entries)
-        {
-            result.push_back(e.text);
-        }
-        return result;
+        Logger::log(level, fmt, args);
     }
 
     bool contains(log_level_t level, const std::string &text) const
     {
-        for (const Entry &e : entries)
+        for (size_t i = 0; i < texts.size(); ++i)
         {
-            if (e.level == level && e.text == text)
+            if (levels[i] == level && texts[i] == text)
             {
                 return true;
             }
@@ -208,10 +186,15 @@ public:
         return false;
     }
 
-    std::vector<Entry> entries;
+    std::vector<std::string> texts;
+    std::vector<log_level_t> levels;
 
 protected:
-    void _log(const char *msg) override { entries.push_back({ m_pendingLevel, msg }); }
+    void _log(const char *msg) override
+    {
+        texts.push_back(msg);
+        levels.push_back(m_pendingLevel);
+    }
 
 private:
     log_level_t m_pendingLevel = kInfo;

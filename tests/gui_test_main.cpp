@@ -8,8 +8,7 @@
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    // Listing the tests needs no window system, and the platform plugin keeps
-    // a few objects until exit that a leak checker would report.
+    // Listing needs no window system, whose plugin would keep objects a leak checker reports.
     if (::testing::GTEST_FLAG(list_tests))
     {
         return RUN_ALL_TESTS();

@@ -1,7 +1,6 @@
 vorn_add_gtest(test_sim
   SOURCES
     sim_test_support.cpp
-    sim_scripted_device.cpp
     test_sim_faultplan.cpp
     test_sim_controller.cpp
     test_sim_faults.cpp

@@ -7,47 +7,20 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace simtest {
 
 namespace {
 
-const char *const kVariables[] = {
-    "VORN_SIM_VARIANT", "VORN_SIM_VERSION", "VORN_SIM_FLASH", "VORN_SIM_MAX_PACKET",
-    "VORN_SIM_TIMING",  "VORN_SIM_FAULT",   "VORN_SIM_TRACE", "VORN_HID_SOCKET",
-};
-
-void clearVariables()
+void configure(SimEnvironment::Variables variables)
 {
-    for (const char *name : kVariables)
+    for (const char *name : { "VORN_SIM_VARIANT", "VORN_SIM_VERSION", "VORN_SIM_FLASH", "VORN_SIM_MAX_PACKET",
+                              "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_TRACE", "VORN_HID_SOCKET" })
     {
         unsetenv(name);
     }
-}
-
-void putWord(Bytes &bytes, uint32_t value)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-    {
-        bytes.push_back(static_cast<uint8_t>(value >> shift));
-    }
-}
-
-Bytes frame(uint8_t reportId, const Bytes &packet)
-{
-    Bytes report(4 + packet.size());
-    report[0] = reportId;
-    report[2] = static_cast<uint8_t>(packet.size());
-    report[3] = static_cast<uint8_t>(packet.size() >> 8);
-    std::copy(packet.begin(), packet.end(), report.begin() + 4);
-    return report;
-}
-
-} // namespace
-
-SimEnvironment::SimEnvironment(Variables variables)
-{
-    clearVariables();
     for (const auto &variable : variables)
     {
         setenv(variable.first, variable.second.c_str(), 1);
@@ -55,10 +28,16 @@ SimEnvironment::SimEnvironment(Variables variables)
     vornsim_reconfigure();
 }
 
+} // namespace
+
+SimEnvironment::SimEnvironment(Variables variables)
+{
+    configure(variables);
+}
+
 SimEnvironment::~SimEnvironment()
 {
-    clearVariables();
-    vornsim_reconfigure();
+    configure({});
 }
 
 TempDir::TempDir()
@@ -77,74 +56,42 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_path, ignored);
 }
 
-Bytes commandReport(uint8_t tag, const std::vector<uint32_t> &params, uint8_t flags)
+std::string readFile(const std::string &path)
 {
-    Bytes packet{ tag, flags, 0, static_cast<uint8_t>(params.size()) };
-    for (uint32_t param : params)
-    {
-        putWord(packet, param);
-    }
-    return frame(1, packet);
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-Bytes dataReport(const Bytes &data)
+Bytes frame(uint8_t reportId, const Bytes &payload)
 {
-    return frame(2, data);
+    Bytes report(4 + payload.size());
+    report[0] = reportId;
+    report[2] = static_cast<uint8_t>(payload.size());
+    report[3] = static_cast<uint8_t>(payload.size() >> 8);
+    std::copy(payload.begin(), payload.end(), report.begin() + 4);
+    return report;
 }
 
-Bytes responseReport(uint8_t tag, uint8_t flags, const std::vector<uint32_t> &words)
+Bytes packet(uint8_t reportId, uint8_t tag, uint8_t flags, const std::vector<uint32_t> &words)
 {
-    Bytes packet{ tag, flags, 0, static_cast<uint8_t>(words.size()) };
+    Bytes bytes{ tag, flags, 0, static_cast<uint8_t>(words.size()) };
     for (uint32_t word : words)
     {
-        putWord(packet, word);
+        for (int shift = 0; shift < 32; shift += 8)
+        {
+            bytes.push_back(static_cast<uint8_t>(word >> shift));
+        }
     }
-    return frame(3, packet);
+    return frame(reportId, bytes);
 }
 
-Bytes genericReport(uint32_t status, uint8_t tag)
+uint32_t statusOf(const Bytes &answer)
 {
-    return responseReport(0xA0, 0, { status, tag });
-}
-
-uint32_t packetWord(const Bytes &report, size_t offset)
-{
-    if (report.size() < 4 + offset + 4)
+    if (answer.size() < 12)
     {
-        ADD_FAILURE() << "report too short for a word at " << offset;
         return 0xDEADBEEF;
     }
-    const uint8_t *at = report.data() + 4 + offset;
-    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-}
-
-uint16_t packetLength(const Bytes &report)
-{
-    return report.size() < 4 ? 0 : static_cast<uint16_t>(report[2] | report[3] << 8);
-}
-
-Host::Host(uint16_t pid, const wchar_t *serial)
-    : m_device(hid_open(kVid, pid, serial))
-{
-}
-
-Host::Host(const char *path)
-    : m_device(hid_open_path(path))
-{
-}
-
-Host::~Host()
-{
-    if (m_device)
-    {
-        hid_close(m_device);
-    }
-}
-
-int Host::write(const Bytes &report)
-{
-    m_lastResult = hid_write(m_device, report.data(), report.size());
-    return m_lastResult;
+    return uint32_t(answer[8]) | uint32_t(answer[9]) << 8 | uint32_t(answer[10]) << 16 | uint32_t(answer[11]) << 24;
 }
 
 Bytes Host::read(int timeoutMs)
@@ -157,46 +104,38 @@ Bytes Host::read(int timeoutMs)
 
 Bytes Host::exchange(const Bytes &command, int timeoutMs)
 {
-    if (write(command) != static_cast<int>(command.size()))
-    {
-        ADD_FAILURE() << "command write failed";
-        return Bytes();
-    }
+    EXPECT_EQ(write(command), static_cast<int>(command.size()));
     return read(timeoutMs);
 }
 
 Bytes Host::readMemory(uint32_t address, uint32_t count)
 {
-    Bytes answer = exchange(commandReport(0x03, { address, count, 0 }));
-    EXPECT_EQ(answer, responseReport(0xA3, count ? 1 : 0, { 0, count }));
+    EXPECT_EQ(exchange(command(0x03, { address, count, 0 })), response(0xA3, { 0, count }, count ? 1 : 0));
     Bytes data;
     while (data.size() < count)
     {
         Bytes report = read();
-        if (report.size() < 5 || report[0] != 4)
+        if (report.size() <= 4 || report[0] != 4 || report.size() != 4u + (report[2] | report[3] << 8))
         {
             ADD_FAILURE() << "expected a data report, got " << report.size() << " bytes";
             return data;
         }
-        EXPECT_EQ(report.size(), 4u + packetLength(report));
         data.insert(data.end(), report.begin() + 4, report.end());
     }
-    EXPECT_EQ(read(), genericReport(0, 0x03));
+    EXPECT_EQ(read(), generic(0, 0x03));
     return data;
 }
 
-uint32_t Host::writeMemory(uint32_t address, const Bytes &data, size_t packetSize)
+uint32_t Host::writeMemory(uint32_t address, const Bytes &data)
 {
-    Bytes answer = exchange(commandReport(0x04, { address, static_cast<uint32_t>(data.size()), 0 }, 1));
-    if (packetWord(answer, 4) != 0)
+    uint32_t status = statusOf(exchange(command(0x04, { address, static_cast<uint32_t>(data.size()), 0 }, 1)));
+    if (status != 0)
     {
-        return packetWord(answer, 4);
+        return status;
     }
-    for (size_t at = 0; at < data.size(); at += packetSize)
+    for (size_t at = 0; at < data.size(); at += 56)
     {
-        auto from = data.begin() + static_cast<std::ptrdiff_t>(at);
-        auto to = data.begin() + static_cast<std::ptrdiff_t>(std::min(at + packetSize, data.size()));
-        write(dataReport(Bytes(from, to)));
+        write(frame(2, Bytes(data.begin() + at, data.begin() + std::min(at + 56, data.size()))));
     }
     Bytes final = read();
     // The device's abort report comes before its final response.
@@ -204,13 +143,8 @@ uint32_t Host::writeMemory(uint32_t address, const Bytes &data, size_t packetSiz
     {
         final = read();
     }
-    EXPECT_EQ(packetWord(final, 8), 0x04u);
-    return packetWord(final, 4);
-}
-
-uint32_t Host::eraseRegion(uint32_t address, uint32_t count)
-{
-    return packetWord(exchange(commandReport(0x02, { address, count, 0 })), 4);
+    EXPECT_EQ(final.size() == 16 ? final[12] : 0, 0x04);
+    return statusOf(final);
 }
 
 } // namespace simtest

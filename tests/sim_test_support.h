@@ -4,15 +4,14 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace simtest {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr uint16_t kVid = 0x3b7c;
 constexpr uint16_t kBlackPid = 0x5e03;
 
 //! Sets the controller's variables for one test (all others unset) and
@@ -41,42 +40,58 @@ private:
     std::string m_path;
 };
 
-Bytes commandReport(uint8_t tag, const std::vector<uint32_t> &params, uint8_t flags = 0);
-Bytes dataReport(const Bytes &data);
-//! A response report as the bootloader frames it: report 3, header, words.
-Bytes responseReport(uint8_t tag, uint8_t flags, const std::vector<uint32_t> &words);
-Bytes genericReport(uint32_t status, uint8_t tag);
-//! Little-endian word at @a offset of the packet inside @a report.
-uint32_t packetWord(const Bytes &report, size_t offset);
-//! Announced packet length of @a report.
-uint16_t packetLength(const Bytes &report);
+std::string readFile(const std::string &path);
+
+//! A report of @a reportId: padding byte, 16-bit length, then @a payload.
+Bytes frame(uint8_t reportId, const Bytes &payload);
+//! A report of @a reportId carrying a packet header and little-endian words.
+Bytes packet(uint8_t reportId, uint8_t tag, uint8_t flags, const std::vector<uint32_t> &words);
+inline Bytes command(uint8_t tag, const std::vector<uint32_t> &params, uint8_t flags = 0)
+{
+    return packet(1, tag, flags, params);
+}
+inline Bytes response(uint8_t tag, const std::vector<uint32_t> &words, uint8_t flags = 0)
+{
+    return packet(3, tag, flags, words);
+}
+inline Bytes generic(uint32_t status, uint8_t tag)
+{
+    return response(0xA0, { status, tag });
+}
+//! Status word of a response report; 0xDEADBEEF when it carries none.
+uint32_t statusOf(const Bytes &answer);
 
 //! One open handle on the controller, with raw report traffic.
 class Host
 {
 public:
-    explicit Host(uint16_t pid = kBlackPid, const wchar_t *serial = nullptr);
-    explicit Host(const char *path);
-    ~Host();
+    explicit Host(uint16_t pid = kBlackPid, const wchar_t *serial = nullptr)
+        : m_device(hid_open(0x3b7c, pid, serial))
+    {
+    }
+    explicit Host(const char *path) : m_device(hid_open_path(path)) {}
+    ~Host() { hid_close(m_device); }
     Host(const Host &) = delete;
     Host &operator=(const Host &) = delete;
 
     bool isOpen() const { return m_device != nullptr; }
     hid_device *handle() const { return m_device; }
-    int write(const Bytes &report);
+    int write(const Bytes &report) { return m_lastResult = hid_write(m_device, report.data(), report.size()); }
     //! The next report, empty on time-out or failure (see lastResult).
     Bytes read(int timeoutMs = 1000);
     int lastResult() const { return m_lastResult; }
-
-    //! Sends a command and returns the first answer.
     Bytes exchange(const Bytes &command, int timeoutMs = 1000);
-    //! Reads @a count bytes at @a address with read-memory; the data reports'
-    //! payloads joined. Fails the test when the exchange goes wrong.
+
+    //! read-memory; the data reports' payloads joined. Fails the test when
+    //! the exchange goes wrong.
     Bytes readMemory(uint32_t address, uint32_t count);
-    //! Writes @a data at @a address in packets of @a packetSize; returns the
-    //! status of the final response (or of the first one when it failed).
-    uint32_t writeMemory(uint32_t address, const Bytes &data, size_t packetSize = 56);
-    uint32_t eraseRegion(uint32_t address, uint32_t count);
+    //! write-memory in 56-byte packets; the status of the final response
+    //! (or of the first one when it failed).
+    uint32_t writeMemory(uint32_t address, const Bytes &data);
+    uint32_t eraseRegion(uint32_t address, uint32_t count)
+    {
+        return statusOf(exchange(command(0x02, { address, count, 0 })));
+    }
 
 private:
     hid_device *m_device;

@@ -11,17 +11,13 @@
 
 namespace {
 
-const int kImageSize = 458764;
-
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-class Walkthrough : public ::testing::TestWithParam<const char *>
-{
-};
+using Walkthrough = ::testing::TestWithParam<const char *>;
 
 TEST_P(Walkthrough, LeavesTheVariantsEmbeddedImageInFlash)
 {
@@ -58,8 +54,8 @@ TEST_P(Walkthrough, LeavesTheVariantsEmbeddedImageInFlash)
     EXPECT_FALSE(saved.filter("pageUpdating-").isEmpty()) << "no picture at half progress";
 
     const QByteArray image = readFile(QString(VORN_FIRMWARE_DIR "/vorn_tarsel_v_0.5.20_%1.bin").arg(variant));
-    ASSERT_EQ(image.size(), kImageSize);
-    EXPECT_EQ(readFile(flash).left(kImageSize), image);
+    ASSERT_EQ(image.size(), 458764);
+    EXPECT_EQ(readFile(flash).left(image.size()), image);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryVariant, Walkthrough, ::testing::Values("black", "steel_gray", "light_gray", "smoked"));

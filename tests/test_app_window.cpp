@@ -12,49 +12,34 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
-TEST(WindowGeometry, HalfTheScreenHeightAndTheBackgroundsAspectRatio)
+TEST(WindowGeometry, HalfTheScreenHeightWithRectanglesTruncatedOneByOne)
 {
     EXPECT_EQ(MainWindow::windowSizeForScreen(QSize(1920, 1080)), QSize(628, 540));
     EXPECT_EQ(MainWindow::windowSizeForScreen(QSize(1920, 1081)).height(), 540) << "integer halving drops the remainder";
     EXPECT_EQ(MainWindow::windowSizeForScreen(QSize(3840, 2160)), QSize(1256, 1080));
-}
 
-TEST(WindowGeometry, RectanglesAreFractionsOfTheWindowTruncatedOneByOne)
-{
     EXPECT_EQ(MainWindow::scaledRect(QSize(628, 540), 0.25, 0.39, 0.58, 0.045), QRect(157, 210, 364, 24));
-    // Twice the window: each value is truncated on its own, so the
-    // rectangle is about, not exactly, twice as large.
-    const QRect big = MainWindow::scaledRect(QSize(1256, 1080), 0.25, 0.39, 0.58, 0.045);
-    EXPECT_EQ(big, QRect(314, 421, 728, 48));
-    const QRect button = MainWindow::scaledRect(QSize(628, 540), 0.421, 0.851, 0.148, 0.058);
-    EXPECT_EQ(button, QRect(264, 459, 92, 31));
+    // About, not exactly, twice as large on twice the window.
+    EXPECT_EQ(MainWindow::scaledRect(QSize(1256, 1080), 0.25, 0.39, 0.58, 0.045), QRect(314, 421, 728, 48));
 }
 
-TEST(Hex2Version, JoinsFieldPairsHighFirstAndPrintsThemInDecimal)
+TEST(Hex2Version, JoinsFieldPairsHighFirstSwapsOnlyAboveFiftyAndNeverFails)
 {
     EXPECT_EQ(MainWindow::hex2version("14 00 05 00 00 00"), "0.5.20");
     EXPECT_EQ(MainWindow::hex2version("51 00 01 00 02 00"), "2.1.81");
-    EXPECT_EQ(MainWindow::hex2version("0A 01 FF 00 02 00"), "2.266.255") << "upper-case digits; 0x010A = 266";
-    EXPECT_EQ(MainWindow::hex2version("0a 01 ff 00 02 00"), "2.266.255") << "lower-case digits";
-}
-
-TEST(Hex2Version, SwapsTheLastTwoNumbersOnlyWhenTheMiddleOneExceedsFifty)
-{
+    EXPECT_EQ(MainWindow::hex2version("0a 01 FF 00 02 00"), "2.266.255") << "either case; 0x010A = 266";
     EXPECT_EQ(MainWindow::hex2version("01 00 51 00 02 00"), "2.1.81");
     EXPECT_EQ(MainWindow::hex2version("00 00 32 00 01 00"), "1.50.0") << "50 itself does not swap";
-    EXPECT_EQ(MainWindow::hex2version("07 00 33 00 01 00"), "1.7.51");
-}
 
-TEST(Hex2Version, OtherFieldCountsAndGarbageNeverFail)
-{
     EXPECT_EQ(MainWindow::hex2version(""), "0.0.0");
-    EXPECT_EQ(MainWindow::hex2version("14"), "0.0.20");
     EXPECT_EQ(MainWindow::hex2version("14 00 05"), "0.5.20") << "missing fields count as absent";
-    EXPECT_EQ(MainWindow::hex2version("14 00 05 00 00 00 99 99"), "0.5.20") << "extra fields are not read";
     EXPECT_EQ(MainWindow::hex2version("zz 00 05 00 00 00"), "0.5.0") << "a pair that does not convert gives 0";
-    EXPECT_EQ(MainWindow::hex2version(" 14 00 05 00 00 00"), "0.20.1280") << "an empty field is kept and shifts the rest";
+    EXPECT_EQ(MainWindow::hex2version(" 14 00 05 00 00 00"), "0.20.1280") << "an empty field is kept";
     EXPECT_EQ(MainWindow::hex2version("123 456 05 00 00 00"), "0.5.0") << "more than 16 bits gives 0";
 }
 
@@ -63,16 +48,11 @@ TEST(Hex2Version, OtherFieldCountsAndGarbageNeverFail)
 class ParseLogsTest : public ::testing::Test
 {
 protected:
-    ParseLogsTest()
-    {
-        window.killTimer(window.timerId);
-        stack = window.ui->stackedWidget;
-    }
+    ParseLogsTest() { window.killTimer(window.timerId); }
 
-    int page() const { return stack->currentIndex(); }
+    int page() const { return window.ui->stackedWidget->currentIndex(); }
 
     MainWindow window;
-    QStackedWidget *stack = nullptr;
 };
 
 TEST_F(ParseLogsTest, TheFormIsStyledToTheScreenAndStartsOnTheConnectPage)
@@ -85,59 +65,28 @@ TEST_F(ParseLogsTest, TheFormIsStyledToTheScreenAndStartsOnTheConnectPage)
     EXPECT_EQ(window.pb->parentWidget(), window.ui->pageUpdating);
     EXPECT_EQ(window.pb->geometry(), MainWindow::scaledRect(expected, 0.243, 0.729, 0.516, 0.028));
     EXPECT_EQ(window.windowTitle(), "Kelvo Updater");
-    EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_TRUE(window.ui->lblNewVersion->text().isEmpty());
-
-    const QStringList pages{ "pageConnectController", "pageVersionSame", "pageVersionLower", "pageUpdating",
-                             "pageFinished" };
-    ASSERT_EQ(stack->count(), pages.size());
-    for (int i = 0; i < pages.size(); ++i)
-    {
-        EXPECT_EQ(stack->widget(i)->objectName(), pages.at(i));
-    }
+    EXPECT_EQ(window.ui->stackedWidget->widget(4)->objectName(), "pageFinished");
     EXPECT_EQ(page(), 0);
-    EXPECT_EQ(window.lstMsg, MainWindow::None);
 }
 
-TEST_F(ParseLogsTest, EveryErrorDuringAVersionReadMovesToTheNextVariant)
-{
-    window.lstMsg = MainWindow::GetVersion;
-    QList<int> seen{ window.foundIndex };
-    for (int i = 0; i < 5; ++i)
-    {
-        window.ParseLogs("Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e0d, sn=).");
-        seen << window.foundIndex;
-    }
-    EXPECT_EQ(seen, (QList<int>{ 0, 1, 2, 3, 0, 1 }));
-    EXPECT_EQ(page(), 0);
-    EXPECT_EQ(window.controllerFound, 0);
-}
-
-TEST_F(ParseLogsTest, TheReadVersionPicksTheSameOrTheUpdatePage)
+TEST_F(ParseLogsTest, TheReadVersionPicksTheSamePageOrOffersTheUpdateForAnyOther)
 {
     window.lstMsg = MainWindow::GetVersion;
     window.ParseLogs("Inject command 'read-memory'\n");
     EXPECT_EQ(page(), 0) << "nothing found yet";
 
     window.ParseLogs("Version: 14 00 05 00 00 00 ");
-    EXPECT_EQ(window.updaterVersion, "0.5.20");
     EXPECT_EQ(window.ui->lblNewVersion->text(), "0.5.20");
     EXPECT_EQ(window.ui->lblSameVersion->text(), "0.5.20");
-    EXPECT_EQ(window.ui->lblCurrentVersion->text(), "0.5.20");
-    EXPECT_EQ(window.controllerFound, 1);
     EXPECT_EQ(page(), 1);
-
     window.ParseLogs("Version: 13 00 05 00 00 00 ");
     EXPECT_EQ(page(), 1) << "a version page is only chosen from the connect page";
 
     window.ParseLogs("Error: gone");
     EXPECT_EQ(page(), 0);
-    window.ParseLogs("Version: 13 00 05 00 00 00 ");
-    EXPECT_EQ(window.ui->lblCurrentVersion->text(), "0.5.19");
-    EXPECT_EQ(page(), 2) << "an older version offers the update";
-
-    window.ParseLogs("Error: gone");
     window.ParseLogs("Version: 00 00 00 00 01 00 ");
+    EXPECT_EQ(window.ui->lblCurrentVersion->text(), "1.0.0");
     EXPECT_EQ(page(), 2) << "a newer version offers the update too";
 }
 
@@ -146,8 +95,6 @@ TEST_F(ParseLogsTest, TheLastTextOfTheEraseDecides)
     window.lstMsg = MainWindow::FlashErase;
     window.ParseLogs("Response status = 0 (0x0) Success.\n");
     EXPECT_EQ(window.erased, 1);
-    window.ParseLogs("Inject command 'flash-erase-region'\n");
-    EXPECT_EQ(window.erased, 0);
     window.ParseLogs("Response status = 10000 (0x2710) kStatus_UnknownCommand\n");
     EXPECT_EQ(window.erased, 0);
 }
@@ -157,7 +104,8 @@ TEST_F(ParseLogsTest, EachNewPercentageIsShownOnceAndOnlyHundredFinishesTheWrite
     QSignalSpy shown(&window, &MainWindow::progressShown);
     window.updaterVersion = "0.5.20";
     window.lstMsg = MainWindow::SendBinary;
-    for (const char *text : { "\r(1/1) 0%", "\r(1/1) 5%", "\r(1/1) 5%", " Completed!\n", "\r(1/1)50%", "\r(1/1)99%" })
+    for (const char *text : { "\r(1/1) 0%", "\r(1/1) 5%", "\r(1/1) 5%", " Completed!\n", "\r(1/1)99%", "%", "x%",
+                              "load 250%", "(-5%" })
     {
         window.ParseLogs(text);
     }
@@ -165,41 +113,21 @@ TEST_F(ParseLogsTest, EachNewPercentageIsShownOnceAndOnlyHundredFinishesTheWrite
     EXPECT_EQ(window.ui->lblFinishedVersion->text(), "2.05.5") << "still the placeholder";
 
     window.ParseLogs("\r(1/1)100%");
-    window.ParseLogs(" Completed!\n");
     QList<int> percents;
     for (const QList<QVariant> &call : shown)
     {
         percents << call.at(0).toInt();
     }
-    EXPECT_EQ(percents, (QList<int>{ 5, 50, 99, 100 })) << "0 equals the start value; repeats are dropped";
-    EXPECT_EQ(window.lastPercent, 100);
+    EXPECT_EQ(percents, (QList<int>{ 5, 99, 100 })) << "0 equals the start value; repeats and non-progress dropped";
     EXPECT_EQ(window.flashed, 1);
     EXPECT_EQ(window.ui->lblFinishedVersion->text(), "0.5.20");
-    EXPECT_EQ(window.ui->stackedWidget->currentIndex(), 0) << "progress alone changes no page";
 }
 
-TEST_F(ParseLogsTest, PercentSignsThatAreNoProgressAreIgnored)
-{
-    QSignalSpy shown(&window, &MainWindow::progressShown);
-    window.lstMsg = MainWindow::SendBinary;
-    window.ParseLogs("%");
-    window.ParseLogs("x%");
-    window.ParseLogs("load 250%");
-    window.ParseLogs("(-5%");
-    EXPECT_EQ(shown.count(), 0);
-    EXPECT_EQ(window.flashed, 0);
-}
-
-TEST_F(ParseLogsTest, TheUpdateButtonOnlyActsOnTheUpdatePage)
+TEST_F(ParseLogsTest, AStrayUpdateClickOffTheUpdatePageDoesNothing)
 {
     window.on_pushButton_clicked();
     EXPECT_EQ(page(), 0);
     EXPECT_EQ(window.lstMsg, MainWindow::None);
-
-    stack->setCurrentIndex(2);
-    window.on_pushButton_clicked();
-    EXPECT_EQ(page(), 3);
-    EXPECT_EQ(window.lstMsg, MainWindow::FlashErase);
 }
 
 TEST(WorkerThreadArgs, KeepsAtMostThirtyPointersAndNothingForNegativeCounts)
@@ -207,10 +135,7 @@ TEST(WorkerThreadArgs, KeepsAtMostThirtyPointersAndNothingForNegativeCounts)
     WorkerThread worker(nullptr);
     char text[] = "x";
     char *many[40];
-    for (char *&arg : many)
-    {
-        arg = text;
-    }
+    std::fill(std::begin(many), std::end(many), static_cast<char *>(text));
     worker.SetArgs(40, many);
     EXPECT_EQ(worker.argsLen, WorkerThread::kMaxArgs);
     worker.SetArgs(-3, many);

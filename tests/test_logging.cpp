@@ -11,138 +11,89 @@
 
 namespace {
 
-//! Records every emitted text, one entry per log call.
-class CapturingLogger : public StdoutLogger
-{
-public:
-    CapturingLogger()
-    {
-        QObject::connect(this, &Logger::newLogMsg, [this](const QString &msg) { texts << msg; });
-    }
-    QStringList texts;
-};
-
+//! Installs a StdoutLogger and records every text it emits.
 class LoggingTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { Log::setLogger(&logger); }
+    void SetUp() override
+    {
+        QObject::connect(&logger, &Logger::newLogMsg, [this](const QString &msg) { texts << msg; });
+        Log::setLogger(&logger);
+    }
     void TearDown() override { Log::setLogger(nullptr); }
-    CapturingLogger logger;
+    StdoutLogger logger;
+    QStringList texts;
 };
 
-TEST_F(LoggingTest, InfoFilterPassesUpToInfoAndDropsDebugLevels)
+void logAtEveryLevel()
 {
     Log::urgent("u");
-    Log::error("e");
-    Log::warning("w");
-    Log::info("i");
-    Log::info2("i2");
-    Log::debug("d");
-    Log::debug2("d2");
-    EXPECT_EQ(logger.texts, (QStringList{ "u", "e", "w", "i" }));
-}
-
-TEST_F(LoggingTest, Debug2FilterPassesEveryLevelButJson)
-{
-    logger.setFilterLevel(Logger::kDebug2);
-    Log::error("e");
-    Log::info2("i2");
-    Log::debug("d");
-    Log::debug2("d2");
     Log::json("j");
-    EXPECT_EQ(logger.texts, (QStringList{ "e", "i2", "d", "d2" }));
-}
-
-TEST_F(LoggingTest, JsonOnlyUnderTheJsonFilterWhereOnlyUrgentAlsoPasses)
-{
-    Log::json("{}");
-    EXPECT_TRUE(logger.texts.isEmpty()) << "json is dropped under kInfo although its level is lower";
-
-    logger.setFilterLevel(Logger::kJson);
-    Log::json("{ \"a\" : %d }", 1);
-    Log::urgent("u");
     Log::error("e");
     Log::warning("w");
     Log::info("i");
-    EXPECT_EQ(logger.texts, (QStringList{ "{ \"a\" : 1 }", "u" }));
+    Log::info2("i2");
+    Log::debug("d");
+    Log::debug2("d2");
 }
 
-TEST_F(LoggingTest, EachCallIsOneTextExactlyAsFormatted)
+TEST_F(LoggingTest, PassesLevelsUpToTheFilterAndJsonOnlyUnderTheJsonFilter)
 {
+    logAtEveryLevel();
+    EXPECT_EQ(texts, (QStringList{"u", "e", "w", "i"})) << "json is dropped although its level is lower";
+
+    texts.clear();
+    logger.setFilterLevel(Logger::kDebug2);
+    logAtEveryLevel();
+    EXPECT_EQ(texts, (QStringList{"u", "e", "w", "i", "i2", "d", "d2"}));
+
+    texts.clear();
+    logger.setFilterLevel(Logger::kJson);
+    logAtEveryLevel();
+    EXPECT_EQ(texts, (QStringList{"u", "j"}));
+
+    Log::setLogger(nullptr);
+    logAtEveryLevel();
+    EXPECT_EQ(texts, (QStringList{"u", "j"})) << "with no logger installed every call is a no-op";
+}
+
+TEST_F(LoggingTest, EachCallPrintsAndEmitsOneTextExactlyAsFormatted)
+{
+    testing::internal::CaptureStdout();
     Log::info("Inject command '%s'\n", "reset");
     Log::info("\r(%d/%d)%2d%%", 1, 1, 7);
-    Log::info("%02X ", 0xab);
-    ASSERT_EQ(logger.texts.size(), 3);
-    EXPECT_EQ(logger.texts[0], "Inject command 'reset'\n");
-    EXPECT_EQ(logger.texts[1], "\r(1/1) 7%");
-    EXPECT_EQ(logger.texts[2], "AB ");
-}
-
-TEST_F(LoggingTest, LongMessagesArriveWhole)
-{
-    std::string big(20000, 'x');
-    big += "end\n";
+    const std::string big = std::string(20000, 'x') + "end\n";
     Log::error("%s", big.c_str());
-    ASSERT_EQ(logger.texts.size(), 1);
-    EXPECT_EQ(logger.texts[0].toStdString(), big);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Inject command 'reset'\n\r(1/1) 7%" + big);
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_EQ(texts[0], "Inject command 'reset'\n");
+    EXPECT_EQ(texts[1], "\r(1/1) 7%");
+    EXPECT_EQ(texts[2].toStdString(), big);
 }
 
-TEST_F(LoggingTest, StringOverloadIsTakenLiterallyNotAsAFormat)
-{
-    logger.log(Logger::kError, std::string("Error: 100% sure %s %n\n"));
-    logger.log(std::string("at output level"));
-    EXPECT_EQ(logger.texts, (QStringList{ "Error: 100% sure %s %n\n", "at output level" }));
-}
-
-TEST_F(LoggingTest, OutputLevelAppliesToCallsWithoutALevel)
+TEST_F(LoggingTest, CallsWithoutALevelUseTheOutputLevelAndStringsAreNoFormat)
 {
     logger.setOutputLevel(Logger::kDebug);
     logger.log("hidden %d", 1);
     logger.setOutputLevel(Logger::kWarning);
     logger.log("shown %d", 2);
-    EXPECT_EQ(logger.texts, (QStringList{ "shown 2" }));
+    logger.log(Logger::kError, std::string("Error: 100% sure %s %n\n"));
+    logger.log(std::string("50%d"));
+    EXPECT_EQ(texts, (QStringList{"shown 2", "Error: 100% sure %s %n\n", "50%d"}));
 }
 
-TEST_F(LoggingTest, StdoutLoggerPrintsTheSameText)
-{
-    testing::internal::CaptureStdout();
-    Log::info("line one\n");
-    Log::info("no newline");
-    std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "line one\nno newline");
-}
-
-TEST(LogFacade, WithoutALoggerEveryCallIsANoOp)
-{
-    Log::setLogger(nullptr);
-    testing::internal::CaptureStdout();
-    Log::urgent("a");
-    Log::json("b");
-    Log::error("c");
-    Log::info("%s", "d");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(Log::getLogger(), nullptr);
-}
-
-TEST(FileLoggerTest, TruncatesAndWritesEveryMessageAtOnce)
+TEST(FileLoggerTest, TruncatesTheFileAndFlushesEveryMessage)
 {
     const char *path = "file_logger_test.log";
-    {
-        std::ofstream stale(path);
-        stale << "stale contents";
-    }
+    std::ofstream(path) << "stale contents";
     FileLogger logger(path);
     logger.setFilterLevel(Logger::kDebug2);
-    Log::setLogger(&logger);
-    Log::debug2("[%02x]\n", 1);
-    Log::info("done");
+    logger.log(Logger::kDebug2, "[%02x]\n", 1);
+    logger.log("done");
 
-    // Flushed per message: the file is complete while the logger still lives.
-    std::ifstream in(path);
     std::stringstream contents;
-    contents << in.rdbuf();
+    contents << std::ifstream(path).rdbuf();
     EXPECT_EQ(contents.str(), "[01]\ndone");
-    Log::setLogger(nullptr);
     std::remove(path);
 }
 

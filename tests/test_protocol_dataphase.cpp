@@ -15,15 +15,6 @@ using namespace protocol_test;
 
 namespace {
 
-std::vector<int> g_percentages;
-
-void recordPercentage(int percentage, int segmentIndex, int segmentCount)
-{
-    EXPECT_EQ(segmentIndex, 1);
-    EXPECT_EQ(segmentCount, 1);
-    g_percentages.push_back(percentage);
-}
-
 //! Collects what a receiving data phase hands over.
 class CollectingConsumer : public DataPacket::DataConsumer
 {
@@ -43,195 +34,114 @@ public:
     uint32_t getData(uint8_t *, uint32_t) override { return 0; }
 };
 
-Bytes sequence(size_t count)
-{
-    Bytes bytes(count);
-    for (size_t i = 0; i < count; ++i)
-    {
-        bytes[i] = static_cast<uint8_t>(i);
-    }
-    return bytes;
-}
-
-std::string tempPath(const char *name)
-{
-    return ::testing::TempDir() + name;
-}
-
-void writeFile(const std::string &path, const Bytes &bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class DataPhaseTest : public ::testing::Test
 {
 protected:
     void SetUp() override { g_percentages.clear(); }
+
+    //! Receives @a expected bytes; returns the bytes not received.
+    uint32_t receive(uint32_t expected, bool expectResponse = true)
+    {
+        uint32_t remaining = expected;
+        EXPECT_EQ(DataPacket(&consumer).receiveFrom(device, &remaining, &progress) != nullptr, expectResponse);
+        return remaining;
+    }
+
+    //! Sends the producer's block; returns the bytes written.
+    uint32_t send(DataPacket::DataProducer &producer, uint32_t packetSize)
+    {
+        device.respond(genericResponse(0, kCommandTag_WriteMemory));
+        uint32_t written = 1;
+        EXPECT_NE(DataPacket(&producer, packetSize).sendTo(device, &written, &progress), nullptr);
+        return written;
+    }
+
+    LogCapture log;
     Progress progress{ &recordPercentage, nullptr };
     FakePacketizer device;
+    CollectingConsumer consumer;
 };
 
 } // namespace
 
 TEST_F(DataPhaseTest, ReceivedPacketIsLoggedAsVersionLineAndReachesTheConsumer)
 {
-    LogCapture log;
     device.sendData({ 0x00, 0x05, 0x14, 0x00, 0x00, 0x00 });
     device.respond(genericResponse(0, kCommandTag_ReadMemory));
 
-    CollectingConsumer consumer;
-    DataPacket packet(&consumer);
-    uint32_t remaining = 6;
-    const uint8_t *response = packet.receiveFrom(device, &remaining, &progress);
-
-    ASSERT_NE(response, nullptr);
-    EXPECT_EQ(response[0], 0xa0);
-    EXPECT_EQ(remaining, 0u);
+    EXPECT_EQ(receive(6), 0u);
     EXPECT_EQ(consumer.bytes, (Bytes{ 0x00, 0x05, 0x14, 0x00, 0x00, 0x00 }));
     EXPECT_EQ(consumer.finalizeCount, 1);
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{ "Version: 00 05 14 00 00 00 " }));
-    EXPECT_TRUE(log.contains(Logger::kInfo, "Version: 00 05 14 00 00 00 "));
+    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Version: 00 05 14 00 00 00 " }));
+    EXPECT_EQ(log.levels.front(), Logger::kInfo);
     EXPECT_EQ(g_percentages, (std::vector<int>{ 100 }));
 }
 
-TEST_F(DataPhaseTest, ReceivingReportsProgressPerPacketAndUpperCaseHex)
+TEST_F(DataPhaseTest, ReceivingReportsEachPacketAndKeepsNoBytesBeyondThoseAnnounced)
 {
-    LogCapture log;
     device.sendData({ 0xab, 0xcd, 0xef, 0x01 });
-    device.sendData({ 0xfe, 0x7f });
+    device.sendData({ 0xfe, 0x7f, 0x99, 0x98 });
     device.respond(genericResponse(0, kCommandTag_ReadMemory));
 
-    CollectingConsumer consumer;
-    DataPacket packet(&consumer);
-    uint32_t remaining = 6;
-    EXPECT_NE(packet.receiveFrom(device, &remaining, &progress), nullptr);
+    EXPECT_EQ(receive(6), 0u);
+    EXPECT_EQ(consumer.bytes, (Bytes{ 0xab, 0xcd, 0xef, 0x01, 0xfe, 0x7f }));
     EXPECT_EQ(g_percentages, (std::vector<int>{ 66, 100 }));
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{ "Version: AB CD EF 01 ", "Version: FE 7F " }));
+    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Version: AB CD EF 01 ", "Version: FE 7F " }));
 }
 
-TEST_F(DataPhaseTest, ReceivingStopsWhenTheTargetEndsThePhaseEarly)
+TEST_F(DataPhaseTest, ReceivingStopsWhenTheTargetEndsThePhaseOrTheReadFails)
 {
-    LogCapture log;
     device.sendData({ 1, 2 });
     device.sendData({});
     device.respond(genericResponse(10201, kCommandTag_ReadMemory));
-
-    CollectingConsumer consumer;
-    DataPacket packet(&consumer);
-    uint32_t remaining = 6;
-    EXPECT_NE(packet.receiveFrom(device, &remaining, nullptr), nullptr);
-    EXPECT_EQ(remaining, 4u);
-    EXPECT_EQ(log.texts().back(), "Data phase aborted by sender\n");
+    EXPECT_EQ(receive(6), 4u);
+    EXPECT_EQ(log.texts.back(), "Data phase aborted by sender\n");
     EXPECT_EQ(device.unreadCount(), 0u);
-}
 
-TEST_F(DataPhaseTest, ReceivingReadErrorFinalizesSyncsAndReadsNoResponse)
-{
-    LogCapture log;
     device.failRead(kPacketType_Data, kStatus_Timeout);
     device.respond(genericResponse(0, kCommandTag_ReadMemory));
-
-    CollectingConsumer consumer;
-    DataPacket packet(&consumer);
-    uint32_t remaining = 6;
-    EXPECT_EQ(packet.receiveFrom(device, &remaining, nullptr), nullptr);
+    receive(6, false);
     EXPECT_EQ(consumer.finalizeCount, 1);
     EXPECT_EQ(device.syncCount, 1);
-    EXPECT_EQ(device.unreadCount(), 1u);
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{ "Read data packet error. Sending ACK.\n" }));
-}
-
-TEST_F(DataPhaseTest, ReceivingKeepsNoBytesBeyondThoseAnnounced)
-{
-    LogCapture log;
-    device.sendData({ 1, 2, 3, 4, 5, 6, 7, 8 });
-    device.respond(genericResponse(0, kCommandTag_ReadMemory));
-
-    CollectingConsumer consumer;
-    DataPacket packet(&consumer);
-    uint32_t remaining = 6;
-    EXPECT_NE(packet.receiveFrom(device, &remaining, &progress), nullptr);
-    EXPECT_EQ(remaining, 0u);
-    EXPECT_EQ(consumer.bytes, (Bytes{ 1, 2, 3, 4, 5, 6 }));
-    EXPECT_EQ(g_percentages, (std::vector<int>{ 100 }));
+    EXPECT_EQ(device.unreadCount(), 1u) << "no final response is read after a failed read";
+    EXPECT_EQ(log.texts.back(), "Read data packet error. Sending ACK.\n");
 }
 
 TEST_F(DataPhaseTest, SendingSplitsTheBlockIntoPacketsAndReportsPercentages)
 {
-    DataPacket::HexDataProducer producer(sequence(1000));
-    device.respond(genericResponse(0, kCommandTag_WriteMemory));
-
-    DataPacket packet(&producer, 512);
-    uint32_t written = 0;
-    EXPECT_NE(packet.sendTo(device, &written, &progress), nullptr);
-
-    const std::vector<Bytes> data = device.written(kPacketType_Data);
-    ASSERT_EQ(data.size(), 2u);
-    EXPECT_EQ(data[0].size(), 512u);
-    EXPECT_EQ(data[1].size(), 488u);
-    EXPECT_EQ(data[1].front(), static_cast<uint8_t>(512));
-    EXPECT_EQ(written, 1000u);
+    const Bytes producerBytes = sequence(1000);
+    DataPacket::HexDataProducer producer(producerBytes);
+    EXPECT_EQ(send(producer, 512), 1000u);
+    ASSERT_EQ(device.data.size(), 2u);
+    EXPECT_EQ(device.data[0], Bytes(producerBytes.begin(), producerBytes.begin() + 512));
+    EXPECT_EQ(device.data[1].size(), 488u);
     EXPECT_EQ(g_percentages, (std::vector<int>{ 51, 100 }));
 }
 
-TEST_F(DataPhaseTest, SendingWriteFailureEndsThePhaseButStillReadsTheResponse)
+TEST_F(DataPhaseTest, SendingStopsAtAWriteFailureOrWhenNothingCanBeHandedOutAndStillReadsTheResponse)
 {
-    LogCapture log;
     DataPacket::HexDataProducer producer(sequence(100));
     device.failWrite(1, kStatus_Timeout);
-    device.respond(genericResponse(10202, kCommandTag_WriteMemory));
-
-    DataPacket packet(&producer, 32);
-    uint32_t written = 0;
-    EXPECT_NE(packet.sendTo(device, &written, &progress), nullptr);
-    EXPECT_EQ(written, 32u);
-    EXPECT_EQ(device.written(kPacketType_Data).size(), 2u);
+    EXPECT_EQ(send(producer, 32), 32u);
+    EXPECT_EQ(device.data.size(), 2u);
     EXPECT_EQ(g_percentages, (std::vector<int>{ 32 }));
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{ "Data phase write aborted by status 0x5 kStatus_Timeout\n" }));
-}
-
-TEST_F(DataPhaseTest, SendingEndsLikeAWriteFailureWhenNothingCanBeHandedOut)
-{
-    LogCapture log;
-    const std::string failure = "Data phase write aborted by status 0x1 Failure.\n";
 
     StuckProducer stuck;
-    device.respond(genericResponse(0, kCommandTag_WriteMemory));
-    uint32_t written = 1;
-    EXPECT_NE(DataPacket(&stuck, 32).sendTo(device, &written, nullptr), nullptr);
-    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(send(stuck, 32), 0u);
+    DataPacket::HexDataProducer tenBytes(sequence(10));
+    EXPECT_EQ(send(tenBytes, 0), 0u) << "a packet size of 0";
+    EXPECT_EQ(device.data.size(), 2u);
 
-    DataPacket::HexDataProducer producer(sequence(10));
-    device.respond(genericResponse(0, kCommandTag_WriteMemory));
-    EXPECT_NE(DataPacket(&producer, 0).sendTo(device, &written, nullptr), nullptr);
-    EXPECT_EQ(written, 0u);
-
-    EXPECT_TRUE(device.written(kPacketType_Data).empty());
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{ failure, failure }));
-}
-
-TEST_F(DataPhaseTest, SendingWithoutResponseReadsNothing)
-{
-    DataPacket::HexDataProducer producer(sequence(3));
-    device.respond(genericResponse(0, kCommandTag_WriteMemory));
-    uint32_t written = 0;
-    EXPECT_EQ(DataPacket(&producer, 32).sendTo(device, &written, nullptr, false), nullptr);
-    EXPECT_EQ(written, 3u);
-    EXPECT_EQ(device.unreadCount(), 1u);
+    const std::string failure = "Data phase write aborted by status 0x1 Failure.\n";
+    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Data phase write aborted by status 0x5 kStatus_Timeout\n",
+                                                    failure, failure }));
 }
 
 TEST(HexDataProducer, KeepsOnlyHexDigitsTakenInPairs)
 {
     DataPacket::HexDataProducer producer;
-    EXPECT_EQ(producer.initFromString("{{01 02 0a}}"), 3u);
     uint8_t buffer[8] = {};
+    EXPECT_EQ(producer.initFromString("{{01 02 0a}}"), 3u);
     EXPECT_EQ(producer.getData(buffer, 2), 2u);
     EXPECT_TRUE(producer.hasMoreData());
     EXPECT_EQ(producer.getData(buffer + 2, 8), 1u);
@@ -239,116 +149,64 @@ TEST(HexDataProducer, KeepsOnlyHexDigitsTakenInPairs)
     EXPECT_EQ(producer.getData(buffer, 8), 0u);
     EXPECT_EQ(Bytes(buffer, buffer + 3), (Bytes{ 0x01, 0x02, 0x0a }));
 
-    EXPECT_EQ(producer.initFromString("{{1}}"), 1u);
-    EXPECT_EQ(producer.getData(buffer, 8), 1u);
-    EXPECT_EQ(buffer[0], 0x01);
-
     EXPECT_EQ(producer.initFromString("{{1 23}}"), 2u) << "pairs are formed after the blanks are gone";
     EXPECT_EQ(producer.getData(buffer, 8), 2u);
     EXPECT_EQ(Bytes(buffer, buffer + 2), (Bytes{ 0x12, 0x03 }));
 
+    EXPECT_EQ(producer.initFromString("{{1}}"), 1u);
+    EXPECT_EQ(producer.getData(buffer, 8), 1u);
+    EXPECT_EQ(buffer[0], 0x01);
+
     EXPECT_EQ(producer.initFromString("{{}}"), 0u);
     EXPECT_FALSE(producer.hasMoreData());
-    EXPECT_EQ(producer.getDataSize(), 0u);
 }
 
-TEST(FileDataProducer, CountLimitsTheBlockWithoutMeasuringTheFile)
+TEST_F(DataPhaseTest, FileProducerSendsTheCountGivenOrTheWholeFileAndStopsQuietlyAtAShortFilesEnd)
 {
-    LogCapture log;
-    const std::string path = tempPath("protocol_producer_1k.bin");
-    writeFile(path, sequence(1024));
-
-    DataPacket::FileDataProducer producer;
-    ASSERT_TRUE(producer.init(path, 16));
-    EXPECT_EQ(producer.getDataSize(), 16u);
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{ "Preparing to send 16 (0x10) bytes to the target.\n" }));
-
-    FakePacketizer device;
-    device.respond(genericResponse(0, kCommandTag_WriteMemory));
-    uint32_t written = 0;
-    DataPacket(&producer, 512).sendTo(device, &written, nullptr);
-    EXPECT_EQ(device.written(kPacketType_Data), (std::vector<Bytes>{ sequence(16) }));
-    std::remove(path.c_str());
-}
-
-TEST(FileDataProducer, WholeFileWithoutCountAndShortFileStopsAtItsEnd)
-{
-    LogCapture log;
-    const std::string path = tempPath("protocol_producer_short.bin");
-    writeFile(path, sequence(40));
+    const Bytes file = sequence(64);
+    const std::string path = tempFile("protocol_producer.bin", file);
+    DataPacket::FileDataProducer counted;
+    ASSERT_TRUE(counted.init(path, 16));
+    EXPECT_EQ(counted.getDataSize(), 16u);
 
     DataPacket::FileDataProducer whole;
     ASSERT_TRUE(whole.init(path, 0));
-    EXPECT_EQ(whole.getDataSize(), 40u);
+    EXPECT_EQ(send(whole, 32), 64u);
 
     DataPacket::FileDataProducer shortFile;
     ASSERT_TRUE(shortFile.init(path, 100));
-    FakePacketizer device;
-    device.respond(genericResponse(0, kCommandTag_WriteMemory));
-    uint32_t written = 0;
-    EXPECT_NE(DataPacket(&shortFile, 32).sendTo(device, &written, nullptr), nullptr);
-    EXPECT_EQ(written, 40u);
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{ "Preparing to send 40 (0x28) bytes to the target.\n",
-                                                      "Preparing to send 100 (0x64) bytes to the target.\n" }))
+    EXPECT_EQ(send(shortFile, 32), 64u);
+    std::remove(path.c_str());
+    const Bytes firstHalf(file.begin(), file.begin() + 32), secondHalf(file.begin() + 32, file.end());
+    EXPECT_EQ(device.data, (std::vector<Bytes>{ firstHalf, secondHalf, firstHalf, secondHalf }));
+
+    DataPacket::FileDataProducer missing;
+    EXPECT_FALSE(missing.init("/nonexistent/protocol.bin", 0));
+    EXPECT_FALSE(missing.hasMoreData());
+    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Preparing to send 16 (0x10) bytes to the target.\n",
+                                                    "Preparing to send 64 (0x40) bytes to the target.\n",
+                                                    "Preparing to send 100 (0x64) bytes to the target.\n",
+                                                    "Error: cannot open input data file '/nonexistent/protocol.bin'\n" }))
         << "reaching the end of a short file is no write failure";
-    std::remove(path.c_str());
 }
 
-TEST(FileDataProducer, MissingFileIsReported)
+TEST(StdOutDataConsumer, DumpsSixteenBytesALineContinuedAcrossPacketsAndPadsAShortLastLine)
 {
-    LogCapture log;
-    DataPacket::FileDataProducer producer;
-    EXPECT_FALSE(producer.init("/nonexistent/protocol.bin", 0));
-    EXPECT_FALSE(producer.hasMoreData());
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{ "Error: cannot open input data file '/nonexistent/protocol.bin'\n" }));
-}
+    auto dump = [](const std::vector<Bytes> &packets) {
+        DataPacket::StdOutDataConsumer consumer;
+        ::testing::internal::CaptureStdout();
+        for (const Bytes &p : packets)
+        {
+            consumer.processData(p.data(), static_cast<uint32_t>(p.size()));
+        }
+        const std::string beforeFinalize = ::testing::internal::GetCapturedStdout();
+        ::testing::internal::CaptureStdout();
+        consumer.finalize();
+        return beforeFinalize + "|" + ::testing::internal::GetCapturedStdout();
+    };
 
-TEST(FileDataConsumer, WritesReceivedBytesAndReportsUnopenableFiles)
-{
-    LogCapture log;
-    const std::string path = tempPath("protocol_consumer.bin");
-    {
-        DataPacket::FileDataConsumer consumer;
-        ASSERT_TRUE(consumer.init(path));
-        consumer.processData(Bytes{ 1, 2, 3 }.data(), 3);
-        consumer.processData(Bytes{ 4 }.data(), 1);
-    }
-    EXPECT_EQ(readFile(path), (Bytes{ 1, 2, 3, 4 }));
-    std::remove(path.c_str());
-
-    DataPacket::FileDataConsumer bad;
-    EXPECT_FALSE(bad.init("/nonexistent/out.bin"));
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{ "Error: cannot open output data file '/nonexistent/out.bin'\n" }));
-}
-
-TEST(StdOutDataConsumer, DumpsSixteenBytesALineAndTheTailAtFinalize)
-{
-    DataPacket::StdOutDataConsumer consumer;
-    const Bytes bytes = sequence(20);
-    ::testing::internal::CaptureStdout();
-    consumer.processData(bytes.data(), 20);
-    const std::string beforeFinalize = ::testing::internal::GetCapturedStdout();
-    ::testing::internal::CaptureStdout();
-    consumer.finalize();
-    const std::string atFinalize = ::testing::internal::GetCapturedStdout();
-
-    EXPECT_EQ(beforeFinalize, "\r00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f\n");
-    EXPECT_EQ(atFinalize, "10 11 12 13 \n");
-}
-
-TEST(StdOutDataConsumer, ContinuesTheLineAcrossPacketsAndPadsAShortLastLine)
-{
-    DataPacket::StdOutDataConsumer consumer;
-    ::testing::internal::CaptureStdout();
-    consumer.processData(sequence(10).data(), 10);
-    consumer.processData(sequence(7).data(), 7);
-    consumer.finalize();
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "\r00 01 02 03 04 05 06 07 08 09 \r00 01 02 03 04 05\n06 " + std::string(6, ' ') + "\n");
-
-    DataPacket::StdOutDataConsumer single;
-    ::testing::internal::CaptureStdout();
-    single.processData(Bytes{ 0xab }.data(), 1);
-    single.finalize();
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "\rab " + std::string(6, ' ') + "\n");
+    EXPECT_EQ(dump({ sequence(20) }), "\r00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f\n|10 11 12 13 \n");
+    EXPECT_EQ(dump({ sequence(10), sequence(7) }),
+              "\r00 01 02 03 04 05 06 07 08 09 \r00 01 02 03 04 05\n|06 " + std::string(6, ' ') + "\n");
+    EXPECT_EQ(dump({ Bytes{ 0xab } }), "\rab |" + std::string(6, ' ') + "\n");
 }

@@ -2,6 +2,7 @@
 
 #include "blfwk/Logging.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,31 +18,23 @@ public:
     }
     ~RecordingLogger() override { Log::setLogger(nullptr); }
 
-    //! All texts joined.
-    std::string joined() const
-    {
-        std::string all;
-        for (const std::string &text : texts)
-        {
-            all += text;
-        }
-        return all;
-    }
-
-    bool contains(const std::string &text) const
-    {
-        for (const std::string &logged : texts)
-        {
-            if (logged == text)
-            {
-                return true;
-            }
-        }
-        return false;
-    }
-
     std::vector<std::string> texts;
 
 protected:
     void _log(const char *msg) override { texts.push_back(msg); }
 };
+
+//! The text of the runtime error that @a action throws, or "(no error)".
+template <typename Action>
+std::string errorText(Action action)
+{
+    try
+    {
+        action();
+    }
+    catch (const std::runtime_error &e)
+    {
+        return e.what();
+    }
+    return "(no error)";
+}

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
-using blfwk::UsbHidPacketizer;
-using blfwk::UsbHidPeripheral;
+using blfwk::kPacketType_Command;
+using blfwk::kPacketType_Data;
 using fakehid::Bytes;
+using fakehid::hid;
 
 namespace {
 
@@ -34,9 +36,9 @@ protected:
     void SetUp() override
     {
         fakehid::reset();
-        fakehid::addDevice(0x3b7c, 0x5e0d);
-        packetizer = std::make_unique<UsbHidPacketizer>(new UsbHidPeripheral(0x3b7c, 0x5e0d, "", ""),
-                                                        kPacketTimeoutMs);
+        hid().devices.push_back({ 0x3b7c, 0x5e0d, L"", "" });
+        packetizer = std::make_unique<blfwk::UsbHidPacketizer>(
+            new blfwk::UsbHidPeripheral(0x3b7c, 0x5e0d, "", ""), kPacketTimeoutMs);
     }
     void TearDown() override
     {
@@ -44,204 +46,155 @@ protected:
         fakehid::reset();
     }
 
-    status_t read(blfwk::packet_type_t type = blfwk::kPacketType_Command)
+    status_t read(blfwk::packet_type_t type = kPacketType_Command)
     {
         return packetizer->readPacket(&packet, &length, type);
     }
 
-    status_t writeCommand()
+    status_t write(const Bytes &bytes, blfwk::packet_type_t type = kPacketType_Command)
     {
-        const uint8_t command[] = { 0x0b, 0, 0, 0 };
-        return packetizer->writePacket(command, sizeof(command), blfwk::kPacketType_Command);
+        return packetizer->writePacket(bytes.data(), static_cast<uint32_t>(bytes.size()), type);
+    }
+
+    void queue(const std::vector<std::optional<Bytes>> &reports)
+    {
+        hid().input.insert(hid().input.end(), reports.begin(), reports.end());
     }
 
     RecordingLogger logger;
-    std::unique_ptr<UsbHidPacketizer> packetizer;
+    std::unique_ptr<blfwk::UsbHidPacketizer> packetizer;
     uint8_t *packet = nullptr;
     uint32_t length = 0;
 };
 
-TEST_F(UsbHidPacketizerTest, WritesFrameEachPacketInOneReport)
+TEST_F(UsbHidPacketizerTest, WritesFrameEachPacketInOneReportOfAtMost8196Bytes)
 {
-    EXPECT_EQ(packetizer->writePacket(nullptr, 0, blfwk::kPacketType_Command), kStatus_Success);
-
+    EXPECT_EQ(packetizer->writePacket(nullptr, 0, kPacketType_Command), kStatus_Success);
     Bytes data(300);
     for (size_t i = 0; i < data.size(); ++i)
     {
         data[i] = static_cast<uint8_t>(i * 7);
     }
-    EXPECT_EQ(packetizer->writePacket(data.data(), 300, blfwk::kPacketType_Data), kStatus_Success);
+    EXPECT_EQ(write(data, kPacketType_Data), kStatus_Success);
+    EXPECT_EQ(write(Bytes(8192, 0x5a), kPacketType_Data), kStatus_Success);
 
-    ASSERT_EQ(fakehid::writtenReports().size(), 2u);
-    EXPECT_EQ(fakehid::writtenReports()[0], (Bytes{ 0x01, 0x00, 0x00, 0x00 }));
-    EXPECT_EQ(fakehid::writtenReports()[1], report(0x02, 300, data));
-    EXPECT_EQ(fakehid::writtenReports()[1][3], 0x01);
-    EXPECT_EQ(fakehid::writtenReports()[1][2], 0x2c);
-}
+    ASSERT_EQ(hid().writes.size(), 3u);
+    EXPECT_EQ(hid().writes[0], (Bytes{ 0x01, 0x00, 0x00, 0x00 }));
+    EXPECT_EQ(Bytes(hid().writes[1].begin(), hid().writes[1].begin() + 4), (Bytes{ 0x02, 0x00, 0x2c, 0x01 }));
+    EXPECT_EQ(hid().writes[1], report(0x02, 300, data));
+    EXPECT_EQ(hid().writes[2].size(), 8196u);
 
-TEST_F(UsbHidPacketizerTest, LargestPacketIsSentAndALargerOneRefused)
-{
+    // A larger packet would run past the report buffer.
     EXPECT_EQ(packetizer->getMaxPacketSize(), 8192u);
-    Bytes data(8193, 0x5a);
-    EXPECT_EQ(packetizer->writePacket(data.data(), 8192, blfwk::kPacketType_Data), kStatus_Success);
-    ASSERT_EQ(fakehid::writtenReports().size(), 1u);
-    EXPECT_EQ(fakehid::writtenReports()[0].size(), 8196u);
-
-    EXPECT_EQ(packetizer->writePacket(data.data(), 8193, blfwk::kPacketType_Data), kStatus_Fail);
-    EXPECT_EQ(fakehid::writtenReports().size(), 1u);
-    EXPECT_TRUE(logger.contains("Data packet size(8193) is bigger than max supported size(8192)."));
+    EXPECT_EQ(write(Bytes(8193, 0x5a), kPacketType_Data), kStatus_Fail);
+    EXPECT_EQ(hid().writes.size(), 3u);
+    EXPECT_EQ(logger.texts.back(), "Data packet size(8193) is bigger than max supported size(8192).");
 }
 
 TEST_F(UsbHidPacketizerTest, UnknownPacketTypeFailsBothWays)
 {
     const auto bogus = static_cast<blfwk::packet_type_t>(7);
-    fakehid::queueReport(report(0x03, 0));
+    queue({ report(0x03, 0) });
     EXPECT_EQ(packetizer->writePacket(nullptr, 0, bogus), kStatus_Fail);
     EXPECT_EQ(read(bogus), kStatus_Fail);
-    EXPECT_EQ(logger.texts, (std::vector<std::string>{ "usbhid: unsupported packet type 7\n",
-                                                       "usbhid: unsupported packet type 7\n" }));
-    EXPECT_TRUE(fakehid::writtenReports().empty());
-    EXPECT_EQ(fakehid::pendingInput(), 1u);
+    EXPECT_EQ(logger.texts,
+              (std::vector<std::string>{ "usbhid: unsupported packet type 7\n", "usbhid: unsupported packet type 7\n" }));
+    EXPECT_TRUE(hid().writes.empty());
+    EXPECT_EQ(hid().input.size(), 1u);
 }
 
-TEST_F(UsbHidPacketizerTest, ResponseIsReadInPlaceAndPaddingIgnored)
+TEST_F(UsbHidPacketizerTest, ReadsInPlaceIgnoringPaddingAndPassesUpTimeoutAndFailure)
 {
     const Bytes response{ 0xa0, 0, 0, 2, 0, 0, 0, 0, 0x0b, 0, 0, 0 };
-    fakehid::queueReport(report(0x03, 12, response, 64));
+    queue({ report(0x03, 12, response, 64), Bytes{}, std::nullopt });
     ASSERT_EQ(read(), kStatus_Success);
-    EXPECT_EQ(length, 12u);
-    ASSERT_NE(packet, nullptr);
+    ASSERT_EQ(length, 12u);
     EXPECT_EQ(Bytes(packet, packet + length), response);
+    EXPECT_EQ(hid().reads[0].length, 8196u);
+    EXPECT_EQ(hid().reads[0].milliseconds, static_cast<int>(kPacketTimeoutMs));
 
-    ASSERT_EQ(fakehid::readCalls().size(), 1u);
-    EXPECT_EQ(fakehid::readCalls()[0].length, 8196u);
-    EXPECT_EQ(fakehid::readCalls()[0].milliseconds, static_cast<int>(kPacketTimeoutMs));
-}
-
-TEST_F(UsbHidPacketizerTest, TimeoutAndFailurePassUpAndClearTheOutputs)
-{
-    packet = reinterpret_cast<uint8_t *>(this);
-    length = 99;
-    fakehid::queueTimeout();
     EXPECT_EQ(read(), kStatus_Timeout);
     EXPECT_EQ(packet, nullptr);
     EXPECT_EQ(length, 0u);
-
-    fakehid::queueReadFailure();
-    EXPECT_EQ(read(blfwk::kPacketType_Data), kStatus_Fail);
+    EXPECT_EQ(read(kPacketType_Data), kStatus_Fail);
 }
 
-TEST_F(UsbHidPacketizerTest, AbortReportRightAfterAWriteIsSkipped)
+TEST_F(UsbHidPacketizerTest, AbortReportIsSkippedRightAfterAWriteAndEndsTheDataPhaseLater)
 {
-    writeCommand();
-    fakehid::queueReport(report(0x03, 0, {}, 64));
-    fakehid::queueReport(report(0x03, 4, { 1, 2, 3, 4 }));
+    write({ 0x0b, 0, 0, 0 });
+    queue({ report(0x03, 0, {}, 64), report(0x03, 4, { 1, 2, 3, 4 }) });
     ASSERT_EQ(read(), kStatus_Success);
     EXPECT_EQ(length, 4u);
     EXPECT_EQ(packet[3], 4);
-    EXPECT_TRUE(logger.contains("usbhid: received data phase abort\n"));
-}
+    EXPECT_EQ(logger.texts, (std::vector<std::string>{ "usbhid: received data phase abort\n" }));
 
-TEST_F(UsbHidPacketizerTest, AbortReportAfterAPacketEndsTheDataPhase)
-{
-    writeCommand();
-    fakehid::queueReport(report(0x04, 2, { 9, 9 }));
-    fakehid::queueReport(report(0x04, 0));
-    fakehid::queueReport(report(0x04, 2, { 8, 8 }));
-    ASSERT_EQ(read(blfwk::kPacketType_Data), kStatus_Success);
-    ASSERT_EQ(read(blfwk::kPacketType_Data), kStatus_Success);
+    queue({ report(0x04, 0), report(0x04, 2, { 8, 8 }) });
+    ASSERT_EQ(read(kPacketType_Data), kStatus_Success);
     EXPECT_EQ(length, 0u);
     EXPECT_NE(packet, nullptr);
-    EXPECT_EQ(fakehid::pendingInput(), 1u);
+    EXPECT_EQ(hid().input.size(), 1u);
+    hid().input.clear();
 
-    ASSERT_EQ(read(blfwk::kPacketType_Data), kStatus_Success);
-
-    // A write starts afresh: the next abort report is skipped again.
-    writeCommand();
-    fakehid::queueReport(report(0x03, 0));
-    fakehid::queueReport(report(0x03, 1, { 7 }));
-    ASSERT_EQ(read(), kStatus_Success);
-    EXPECT_EQ(length, 1u);
-}
-
-TEST_F(UsbHidPacketizerTest, FiftyAbortReportsEndTheFirstReadAfterAWrite)
-{
-    writeCommand();
-    for (int i = 0; i < 50; ++i)
-    {
-        fakehid::queueReport(report(0x03, 0));
-    }
-    fakehid::queueReport(report(0x03, 1, { 0x42 }));
+    // A write starts the count afresh; at most 50 abort reports are skipped.
+    write({ 0x0b, 0, 0, 0 });
+    hid().reads.clear();
+    hid().input.insert(hid().input.end(), 50, report(0x03, 0));
+    queue({ report(0x03, 1, { 0x42 }) });
     ASSERT_EQ(read(), kStatus_Success);
     EXPECT_EQ(length, 0u);
-    EXPECT_EQ(fakehid::readCalls().size(), 50u);
-    EXPECT_EQ(fakehid::pendingInput(), 1u);
+    EXPECT_EQ(hid().reads.size(), 50u);
+    EXPECT_EQ(hid().input.size(), 1u);
 }
 
 TEST_F(UsbHidPacketizerTest, MalformedReportsFailWithTheirMessages)
 {
-    fakehid::queueReport(report(0x04, 2, { 1, 2 }));
+    queue({ report(0x04, 2, { 1, 2 }), report(0x03, 8193, {}, 64), report(0x03, 32, Bytes(16, 0xee)),
+            report(0x03, 1, { 0x11 }) });
     EXPECT_EQ(read(), kStatus_Fail);
     EXPECT_EQ(logger.texts.back(), "usbhid: received unexpected report=4\n");
-
-    fakehid::queueReport(report(0x03, 8193, {}, 64));
     EXPECT_EQ(read(), kStatus_Fail);
     EXPECT_EQ(logger.texts.back(), "Data packet size(8193) is bigger than max supported size(8192).");
-
-    fakehid::queueReport(report(0x03, 32, Bytes(16, 0xee)));
     EXPECT_EQ(read(), kStatus_Fail);
     EXPECT_EQ(logger.texts.back(), "usbhid: received only 16 bytes of packet with length 32\n");
-
-    fakehid::queueReport(report(0x03, 1, { 0x11 }));
     EXPECT_EQ(read(), kStatus_Success) << "a failure leaves nothing behind";
 }
 
-TEST_F(UsbHidPacketizerTest, AbortPollingStopsADataWriteWhenTheTargetSpeaks)
+TEST_F(UsbHidPacketizerTest, AbortPollingStopsADataWriteOnlyWhenOnAndTheTargetSpeaks)
 {
-    const uint8_t data[] = { 1, 2, 3 };
+    const Bytes data{ 1, 2, 3 };
+    queue({ report(0x04, 0) });
+    EXPECT_EQ(write(data, kPacketType_Data), kStatus_Success) << "polling is off at first";
+    EXPECT_TRUE(hid().reads.empty());
+
     packetizer->setAbortEnabled(true);
-    fakehid::queueReport(report(0x04, 0));
-    EXPECT_EQ(packetizer->writePacket(data, sizeof(data), blfwk::kPacketType_Data), kStatus_AbortDataPhase);
-    EXPECT_TRUE(fakehid::writtenReports().empty());
-    EXPECT_TRUE(logger.contains("usb hid detected receiver data abort\n"));
-    ASSERT_EQ(fakehid::readCalls().size(), 1u);
-    EXPECT_EQ(fakehid::readCalls()[0].milliseconds, 10);
-    EXPECT_EQ(fakehid::readCalls()[0].length, 8196u);
+    EXPECT_EQ(write(data, kPacketType_Data), kStatus_AbortDataPhase);
+    EXPECT_EQ(logger.texts.back(), "usb hid detected receiver data abort\n");
+    EXPECT_EQ(hid().reads[0].milliseconds, 10);
+    EXPECT_EQ(hid().reads[0].length, 8196u);
+    queue({ std::nullopt });
+    EXPECT_EQ(write(data, kPacketType_Data), kStatus_AbortDataPhase) << "a failed poll counts as well";
+    EXPECT_EQ(hid().writes.size(), 1u);
 
-    fakehid::queueReadFailure();
-    EXPECT_EQ(packetizer->writePacket(data, sizeof(data), blfwk::kPacketType_Data), kStatus_AbortDataPhase);
-
-    EXPECT_EQ(packetizer->writePacket(data, sizeof(data), blfwk::kPacketType_Data), kStatus_Success)
-        << "a silent target lets the packet go";
-    EXPECT_EQ(writeCommand(), kStatus_Success);
-    EXPECT_EQ(fakehid::readCalls().size(), 3u) << "command writes never poll";
-    EXPECT_EQ(fakehid::writtenReports().size(), 2u);
+    EXPECT_EQ(write(data, kPacketType_Data), kStatus_Success) << "a silent target lets the packet go";
+    EXPECT_EQ(write(data, kPacketType_Command), kStatus_Success);
+    EXPECT_EQ(hid().reads.size(), 3u) << "command writes never poll";
+    EXPECT_EQ(hid().writes.size(), 3u);
 }
 
-TEST_F(UsbHidPacketizerTest, WithoutAbortPollingADataWriteSendsDespiteWaitingInput)
-{
-    const uint8_t data[] = { 1, 2, 3 };
-    fakehid::queueReport(report(0x04, 0));
-    EXPECT_EQ(packetizer->writePacket(data, sizeof(data), blfwk::kPacketType_Data), kStatus_Success);
-    EXPECT_EQ(fakehid::writtenReports().size(), 1u);
-    EXPECT_TRUE(fakehid::readCalls().empty());
-}
-
-TEST_F(UsbHidPacketizerTest, AbortPacketSendsEmptyCommandReportAndDrains)
+TEST_F(UsbHidPacketizerTest, AbortPacketSendsEmptyCommandReportAndDrainsUntilSilenceOrFailure)
 {
     packetizer->abortPacket();
-    ASSERT_EQ(fakehid::writtenReports().size(), 1u);
-    EXPECT_EQ(fakehid::writtenReports()[0], (Bytes{ 0x01, 0x00, 0x00, 0x00 }));
-    ASSERT_EQ(fakehid::readCalls().size(), 1u) << "a silent device ends the drain after one time-out";
-    EXPECT_EQ(fakehid::readCalls()[0].milliseconds, static_cast<int>(kPacketTimeoutMs));
+    ASSERT_EQ(hid().writes.size(), 1u);
+    EXPECT_EQ(hid().writes[0], (Bytes{ 0x01, 0x00, 0x00, 0x00 }));
+    ASSERT_EQ(hid().reads.size(), 1u) << "a silent device ends the drain after one time-out";
+    EXPECT_EQ(hid().reads[0].milliseconds, static_cast<int>(kPacketTimeoutMs));
 
-    fakehid::queueReport(report(0x04, 2, { 1, 2 }));
-    fakehid::queueReport(report(0x03, 0));
-    fakehid::queueReport(report(0x04, 1, { 3 }));
-    fakehid::queueReadFailure();
-    fakehid::queueReport(report(0x03, 0));
+    queue({ report(0x04, 2, { 1, 2 }), report(0x03, 0), std::nullopt, report(0x04, 1, { 3 }), Bytes{},
+            report(0x03, 0) });
     packetizer->flushInput();
-    EXPECT_EQ(fakehid::pendingInput(), 1u) << "draining stops at a failed read";
+    EXPECT_EQ(hid().input.size(), 3u);
+    packetizer->flushInput();
+    EXPECT_EQ(hid().input.size(), 1u);
 }
 
 } // namespace

@@ -5,246 +5,154 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <stdexcept>
+#include <numeric>
 
 using blfwk::UsbHidPeripheral;
+using fakehid::hid;
 
 namespace {
 
-const char kClassId[] = "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+const std::string kClassId = "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+
+std::string openError(uint16_t vid, uint16_t pid, const std::string &sn, const std::string &path)
+{
+    return errorText([&] { UsbHidPeripheral peripheral(vid, pid, sn, path); });
+}
 
 class UsbHidPeripheralTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { fakehid::reset(); }
+    void SetUp() override
+    {
+        fakehid::reset();
+        hid().devices.push_back({ 0x3b7c, 0x5e0d, L"SN0", "" });
+    }
     void TearDown() override { fakehid::reset(); }
 
-    std::unique_ptr<UsbHidPeripheral> openDefault()
-    {
-        fakehid::addDevice(0x3b7c, 0x5e0d);
-        return std::make_unique<UsbHidPeripheral>(0x3b7c, 0x5e0d, "", "");
-    }
-
-    static std::string openError(uint16_t vid, uint16_t pid, const std::string &sn, const std::string &path)
-    {
-        try
-        {
-            UsbHidPeripheral peripheral(vid, pid, sn, path);
-        }
-        catch (const std::runtime_error &e)
-        {
-            return e.what();
-        }
-        return "(opened)";
-    }
+    uint8_t buffer[64] = {};
 };
 
-TEST(UsbHidPathTest, FullInterfacePathIsKeptAsGiven)
+TEST(UsbHidPathTest, WindowsPathsAreNormalisedAndOthersPassUnchanged)
 {
-    const std::string path = std::string("\\\\?\\hid#vid_3b7c&pid_5e0d#7&1a2b&0&0000") + kClassId;
-    EXPECT_EQ(UsbHidPeripheral::windowsInterfacePath(path), path);
-    EXPECT_EQ(UsbHidPeripheral::devicePath(path), path);
-}
-
-TEST(UsbHidPathTest, InstanceIdGetsPrefixHashesAndClassId)
-{
-    EXPECT_EQ(UsbHidPeripheral::windowsInterfacePath("HID\\VID_3B7C"),
-              std::string("\\\\.\\HID#VID_3B7C") + kClassId);
-    EXPECT_EQ(UsbHidPeripheral::devicePath("HID\\VID_3B7C&PID_5E0D\\7&1a2b"),
-              std::string("\\\\.\\HID#VID_3B7C&PID_5E0D#7&1a2b") + kClassId);
-}
-
-TEST(UsbHidPathTest, PrefixKeepsItsBackslashesAndMisplacedClassIdIsAppended)
-{
-    const std::string middle = std::string("\\\\.\\a") + kClassId + "\\b";
-    EXPECT_EQ(UsbHidPeripheral::windowsInterfacePath(middle), std::string("\\\\.\\a") + kClassId + "#b" + kClassId);
-}
-
-TEST(UsbHidPathTest, LinuxPathsPassUnchanged)
-{
+    const std::string full = "\\\\?\\hid#vid_3b7c&pid_5e0d#7&1a2b&0&0000" + kClassId;
+    EXPECT_EQ(UsbHidPeripheral::devicePath(full), full);
+    EXPECT_EQ(UsbHidPeripheral::devicePath("HID\\VID_3B7C&PID_5E0D"), "\\\\.\\HID#VID_3B7C&PID_5E0D" + kClassId);
+    // The prefix keeps its backslashes; a class identifier that does not end
+    // the path does not count.
+    EXPECT_EQ(UsbHidPeripheral::windowsInterfacePath("\\\\.\\a" + kClassId + "\\b"),
+              "\\\\.\\a" + kClassId + "#b" + kClassId);
     EXPECT_EQ(UsbHidPeripheral::devicePath("/dev/hidraw3"), "/dev/hidraw3");
-    EXPECT_EQ(UsbHidPeripheral::devicePath("1-2:1.0"), "1-2:1.0");
 }
 
-TEST_F(UsbHidPeripheralTest, LinuxPathReachesOpenPathUnchangedAndFieldKeepsIt)
+TEST_F(UsbHidPeripheralTest, OpensByPathOrByIdsWithAnExactSerialNumber)
 {
-    fakehid::addDevice(1, 2, L"", "/dev/hidraw3");
-    UsbHidPeripheral peripheral(1, 2, "", "/dev/hidraw3");
-    ASSERT_EQ(fakehid::openCalls().size(), 1u);
-    EXPECT_TRUE(fakehid::openCalls()[0].byPath);
-    EXPECT_EQ(fakehid::openCalls()[0].path, "/dev/hidraw3");
-    EXPECT_EQ(peripheral.get_type(), blfwk::kHostPeripheralType_USB_HID);
-}
+    const std::string normalised = "\\\\.\\HID#VID_3B7C" + kClassId;
+    hid().devices.push_back({ 1, 2, L"", normalised });
+    hid().devices.push_back({ 3, 4, L"", "/dev/hidraw3" });
+    UsbHidPeripheral byWindowsPath(1, 2, "", "HID\\VID_3B7C");
+    UsbHidPeripheral byLinuxPath(3, 4, "", "/dev/hidraw3");
+    EXPECT_EQ(hid().opens[0].path, normalised);
+    EXPECT_EQ(hid().opens[1].openedDevice, 2);
 
-TEST_F(UsbHidPeripheralTest, WindowsInstancePathReachesOpenPathNormalised)
-{
-    const std::string normalised = std::string("\\\\.\\HID#VID_3B7C") + kClassId;
-    fakehid::addDevice(1, 2, L"", normalised);
-    UsbHidPeripheral peripheral(1, 2, "", "HID\\VID_3B7C");
-    ASSERT_EQ(fakehid::openCalls().size(), 1u);
-    EXPECT_EQ(fakehid::openCalls()[0].path, normalised);
-}
-
-TEST_F(UsbHidPeripheralTest, EmptySerialOpensAnyDeviceByPassingNoSerial)
-{
-    fakehid::addDevice(0x3b7c, 0x1111);
-    int wanted = fakehid::addDevice(0x3b7c, 0x5e0d, L"999");
-    UsbHidPeripheral peripheral(0x3b7c, 0x5e0d, "", "");
-    ASSERT_EQ(fakehid::openCalls().size(), 1u);
-    const fakehid::OpenCall &call = fakehid::openCalls()[0];
-    EXPECT_FALSE(call.byPath);
-    EXPECT_FALSE(call.serialGiven);
-    EXPECT_EQ(call.vendorId, 0x3b7c);
-    EXPECT_EQ(call.productId, 0x5e0d);
-    EXPECT_EQ(call.openedDevice, wanted);
-}
-
-TEST_F(UsbHidPeripheralTest, SerialNumberOpensOnlyTheExactMatch)
-{
-    fakehid::addDevice(0x3b7c, 0x5e0d, L"1234");
-    int wanted = fakehid::addDevice(0x3b7c, 0x5e0d, L"123");
-    UsbHidPeripheral peripheral(0x3b7c, 0x5e0d, "123", "");
-    EXPECT_EQ(fakehid::openCalls()[0].serialNumber, L"123");
-    EXPECT_EQ(fakehid::openCalls()[0].openedDevice, wanted);
-    EXPECT_EQ(peripheral.getSerialNumber(), L"123");
-    EXPECT_EQ(peripheral.getVendorId(), 0x3b7c);
-    EXPECT_EQ(peripheral.getProductId(), 0x5e0d);
+    // An empty serial number is passed as none, so that it matches any device.
+    hid().devices.push_back({ 0x3b7c, 0x5e0d, L"1234", "" });
+    hid().devices.push_back({ 0x3b7c, 0x5e0d, L"123", "" });
+    UsbHidPeripheral any(0x3b7c, 0x5e0d, "", "");
+    EXPECT_TRUE(hid().opens[2].path.empty());
+    EXPECT_FALSE(hid().opens[2].serialGiven);
+    EXPECT_EQ(hid().opens[2].openedDevice, 0);
+    UsbHidPeripheral exact(0x3b7c, 0x5e0d, "123", "");
+    EXPECT_EQ(hid().opens[3].openedDevice, 4);
+    EXPECT_EQ(exact.getSerialNumber(), L"123");
+    EXPECT_EQ(exact.get_type(), blfwk::kHostPeripheralType_USB_HID);
 }
 
 TEST_F(UsbHidPeripheralTest, OpenFailuresThrowTheirCompleteMessages)
 {
-    fakehid::addDevice(0x3b7c, 0x5e0d, L"1234");
     EXPECT_EQ(openError(0x3b7c, 0x5e0d, "12", ""),
               "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e0d, sn=12).");
     EXPECT_EQ(openError(0x3b, 0xd, "", ""),
               "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x003b, pid=0x000d, sn=).");
-    EXPECT_EQ(openError(1, 2, "", "/dev/hidraw9"),
-              "Error: UsbHidPeripheral() cannot open USB HID device (path=/dev/hidraw9).");
-    EXPECT_EQ(fakehid::openHandles(), 0);
-}
-
-TEST_F(UsbHidPeripheralTest, OverlongPathStillGivesTheWholeMessage)
-{
-    const std::string path = "/dev/" + std::string(700, 'x');
-    EXPECT_EQ(openError(1, 2, "", path), "Error: UsbHidPeripheral() cannot open USB HID device (path=" + path + ").");
+    EXPECT_EQ(openError(1, 2, "", "HID\\x"), "Error: UsbHidPeripheral() cannot open USB HID device (path=HID\\x).");
+    // Longer than a formatted text may be: the message must not be lost.
+    const std::string longPath = "/dev/" + std::string(700, 'x');
+    EXPECT_EQ(openError(1, 2, "", longPath),
+              "Error: UsbHidPeripheral() cannot open USB HID device (path=" + longPath + ").");
+    EXPECT_TRUE(hid().handles.empty());
 }
 
 TEST_F(UsbHidPeripheralTest, ReadOutcomesMapToStatusAndCount)
 {
-    auto peripheral = openDefault();
-    uint8_t buffer[64] = {};
+    UsbHidPeripheral peripheral(0x3b7c, 0x5e0d, "", "");
     uint32_t count = 77;
+    hid().input = { fakehid::Bytes{}, fakehid::Bytes{ 3, 0, 0 }, fakehid::Bytes{ 3, 0, 1, 0, 0xaa }, std::nullopt };
 
-    fakehid::queueTimeout();
-    EXPECT_EQ(peripheral->read(buffer, sizeof(buffer), &count, 250), kStatus_Timeout);
+    EXPECT_EQ(peripheral.read(buffer, sizeof(buffer), &count, 250), kStatus_Timeout);
     EXPECT_EQ(count, 0u);
-
-    fakehid::queueReport({ 3, 0, 0 });
-    EXPECT_EQ(peripheral->read(buffer, sizeof(buffer), &count, 250), kStatus_Timeout) << "less than a header";
+    EXPECT_EQ(peripheral.read(buffer, sizeof(buffer), &count, 250), kStatus_Timeout) << "less than a header";
     EXPECT_EQ(count, 3u);
-
-    fakehid::queueReport({ 3, 0, 1, 0, 0xaa });
-    EXPECT_EQ(peripheral->read(buffer, sizeof(buffer), &count, 250), kStatus_Success);
-    EXPECT_EQ(count, 5u);
+    EXPECT_EQ(peripheral.read(buffer, sizeof(buffer), nullptr, 250), kStatus_Success);
     EXPECT_EQ(buffer[4], 0xaa);
-
-    fakehid::queueReadFailure();
-    EXPECT_EQ(peripheral->read(buffer, sizeof(buffer), &count, 250), kStatus_Fail);
+    EXPECT_EQ(peripheral.read(buffer, sizeof(buffer), &count, 250), kStatus_Fail);
     EXPECT_EQ(count, 0xffffffffu);
+    EXPECT_EQ(hid().reads[0].length, sizeof(buffer));
+    EXPECT_EQ(hid().reads[0].milliseconds, 250);
 
-    fakehid::queueReport({ 3, 0, 0, 0 });
-    EXPECT_EQ(peripheral->read(buffer, sizeof(buffer), nullptr, 250), kStatus_Success) << "count pointer may be null";
-
-    ASSERT_EQ(fakehid::readCalls().size(), 5u);
-    EXPECT_EQ(fakehid::readCalls()[0].length, sizeof(buffer));
-    EXPECT_EQ(fakehid::readCalls()[0].milliseconds, 250);
+    // hidapi blocks for ever on a negative time-out.
+    peripheral.read(buffer, sizeof(buffer), nullptr, 0xffffffffu);
+    EXPECT_GT(hid().reads.back().milliseconds, 0);
 }
 
-TEST_F(UsbHidPeripheralTest, HugeTimeoutDoesNotBecomeAnEndlessWait)
+TEST_F(UsbHidPeripheralTest, TrafficIsDumpedOnePiecePerLogCallOnlyAtDebug2)
 {
-    auto peripheral = openDefault();
-    uint8_t buffer[8];
-    peripheral->read(buffer, sizeof(buffer), nullptr, 0xffffffffu);
-    ASSERT_EQ(fakehid::readCalls().size(), 1u);
-    EXPECT_GT(fakehid::readCalls()[0].milliseconds, 0);
-}
-
-TEST_F(UsbHidPeripheralTest, WriteAtDebug2DumpsOnePiecePerLogCall)
-{
-    auto peripheral = openDefault();
-    RecordingLogger logger(Logger::kDebug2);
+    UsbHidPeripheral peripheral(0x3b7c, 0x5e0d, "", "");
     const uint8_t report[] = { 0x01, 0x00, 0x00, 0x00 };
-    EXPECT_EQ(peripheral->write(report, sizeof(report), 1000), kStatus_Success);
-    EXPECT_EQ(logger.texts,
-              (std::vector<std::string>{ "[", "01", " ", "00", " ", "00", " ", "00", "]\n" }));
-    ASSERT_EQ(fakehid::writtenReports().size(), 1u);
-    EXPECT_EQ(fakehid::writtenReports()[0], fakehid::Bytes(report, report + 4));
-}
-
-TEST_F(UsbHidPeripheralTest, ReadAtDebug2DumpsReceivedBytesOnly)
-{
-    auto peripheral = openDefault();
+    {
+        RecordingLogger quiet(Logger::kDebug);
+        hid().input = { fakehid::Bytes{ 3, 0, 0, 0 } };
+        peripheral.write(report, sizeof(report), 1000);
+        peripheral.read(buffer, sizeof(buffer), nullptr, 10);
+        EXPECT_TRUE(quiet.texts.empty());
+    }
     RecordingLogger logger(Logger::kDebug2);
-    uint8_t buffer[64];
-    fakehid::queueReport({ 0x03, 0x00, 0x0c, 0xab });
-    peripheral->read(buffer, sizeof(buffer), nullptr, 10);
-    EXPECT_EQ(logger.joined(), "<03 00 0c ab>\n");
-    EXPECT_EQ(logger.texts.size(), 9u);
+    EXPECT_EQ(peripheral.write(report, sizeof(report), 1000), kStatus_Success);
+    EXPECT_EQ(logger.texts, (std::vector<std::string>{ "[", "01", " ", "00", " ", "00", " ", "00", "]\n" }));
+    EXPECT_EQ(hid().writes.size(), 2u);
 
     logger.texts.clear();
-    fakehid::queueTimeout();
-    peripheral->read(buffer, sizeof(buffer), nullptr, 10);
-    fakehid::queueReadFailure();
-    peripheral->read(buffer, sizeof(buffer), nullptr, 10);
-    EXPECT_EQ(logger.joined(), "<>\n<>\n");
-}
-
-TEST_F(UsbHidPeripheralTest, TrafficIsNotDumpedBelowDebug2)
-{
-    auto peripheral = openDefault();
-    RecordingLogger logger(Logger::kDebug);
-    const uint8_t report[] = { 0x01, 0x00, 0x00, 0x00 };
-    peripheral->write(report, sizeof(report), 1000);
-    fakehid::queueReport({ 3, 0, 0, 0 });
-    uint8_t buffer[8];
-    peripheral->read(buffer, sizeof(buffer), nullptr, 10);
-    EXPECT_TRUE(logger.texts.empty());
+    hid().input = { fakehid::Bytes{ 0x03, 0x00, 0x0c, 0xab }, fakehid::Bytes{}, std::nullopt };
+    for (int i = 0; i < 3; ++i)
+    {
+        peripheral.read(buffer, sizeof(buffer), nullptr, 10);
+    }
+    EXPECT_EQ(std::accumulate(logger.texts.begin(), logger.texts.end(), std::string()),
+              "<03 00 0c ab>\n<>\n<>\n");
+    EXPECT_EQ(logger.texts.size(), 9u + 2u + 2u);
 }
 
 TEST_F(UsbHidPeripheralTest, FailedWriteLogsTheLibraryErrorText)
 {
-    auto peripheral = openDefault();
+    UsbHidPeripheral peripheral(0x3b7c, 0x5e0d, "", "");
     RecordingLogger logger;
     const uint8_t report[] = { 0x02, 0x00, 0x00, 0x00 };
 
-    fakehid::failWrites(1, L"device disconnected");
-    EXPECT_EQ(peripheral->write(report, sizeof(report), 1000), kStatus_Fail);
+    hid().failingWrites = 1;
+    hid().writeError = L"device disconnected";
+    EXPECT_EQ(peripheral.write(report, sizeof(report), 1000), kStatus_Fail);
     EXPECT_EQ(logger.texts, (std::vector<std::string>{ "device disconnected" }));
 
-    logger.texts.clear();
-    fakehid::failWrites(1, L"caf\u00e9 %s");
-    EXPECT_EQ(peripheral->write(report, sizeof(report), 1000), kStatus_Fail);
-    ASSERT_EQ(logger.texts.size(), 1u);
-    EXPECT_EQ(logger.texts[0].substr(0, 3), "caf") << "an unconvertible character must not lose the text";
-    EXPECT_EQ(logger.texts[0].substr(logger.texts[0].size() - 3), " %s") << "the text is not used as a format";
+    hid().failingWrites = 1;
+    hid().writeError = L"caf\u00e9 %s";
+    EXPECT_EQ(peripheral.write(report, sizeof(report), 1000), kStatus_Fail);
+    ASSERT_EQ(logger.texts.size(), 2u);
+    EXPECT_EQ(logger.texts[1].substr(0, 3), "caf") << "an unconvertible character must not lose the text";
+    EXPECT_EQ(logger.texts[1].substr(logger.texts[1].size() - 3), " %s") << "the text is not used as a format";
 
-    logger.texts.clear();
-    fakehid::failWrites(1, nullptr);
-    EXPECT_EQ(peripheral->write(report, sizeof(report), 1000), kStatus_Fail);
-    EXPECT_TRUE(logger.texts.empty());
-    EXPECT_TRUE(fakehid::writtenReports().empty());
-}
-
-TEST_F(UsbHidPeripheralTest, DestructorClosesTheDeviceAndReleasesTheLibrary)
-{
-    auto peripheral = openDefault();
-    EXPECT_EQ(fakehid::openHandles(), 1);
-    peripheral.reset();
-    EXPECT_EQ(fakehid::openHandles(), 0);
-    EXPECT_EQ(fakehid::closeCount(), 1);
-    EXPECT_EQ(fakehid::exitCount(), 1);
-    EXPECT_EQ(fakehid::misuseCount(), 0);
+    hid().failingWrites = 1;
+    hid().writeError = nullptr;
+    EXPECT_EQ(peripheral.write(report, sizeof(report), 1000), kStatus_Fail);
+    EXPECT_EQ(logger.texts.size(), 2u);
+    EXPECT_TRUE(hid().writes.empty());
 }
 
 } // namespace

@@ -45,11 +45,8 @@ Bootloader::Bootloader(const Peripheral::PeripheralConfigData &config)
 
 Bootloader::~Bootloader()
 {
-    if (m_hostPacketizer)
-    {
-        m_hostPacketizer->finalize();
-        delete m_hostPacketizer;
-    }
+    flush();
+    delete m_hostPacketizer;
 }
 
 void Bootloader::inject(Command &cmd)

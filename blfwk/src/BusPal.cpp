@@ -2,6 +2,7 @@
 
 #include "blfwk/Logging.h"
 
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 
@@ -31,9 +32,22 @@ int32_t decimalWord(const std::string &word)
 }
 
 //! Unsigned hexadecimal from the word's leading hex digits, "0x" allowed.
+//! strtoul alone would also take blanks and a sign and negate the value.
 uint32_t hexWord(const std::string &word)
 {
+    if (word.empty() || !std::isxdigit(static_cast<unsigned char>(word[0])))
+    {
+        return 0;
+    }
     return static_cast<uint32_t>(std::strtoul(word.c_str(), nullptr, 16));
+}
+
+//! Polarity and phase are one bit each; other numbers have no meaning and
+//! no value in their enumerations.
+bool oneBit(const std::string &word, int32_t &bit)
+{
+    bit = decimalWord(word);
+    return bit == 0 || bit == 1;
 }
 
 const uint32_t kMaxCanSpeedCode = 4;
@@ -54,29 +68,26 @@ bool parseSpi(const string_vector_t &params, BusPalConfigData &config)
     }
     config.spiSpeedKHz = static_cast<uint32_t>(speed);
 
-    // Polarity and phase are one bit each; other numbers have no meaning
-    // and no value in their enumerations.
+    int32_t bit = 0;
     if (params.size() < 3)
     {
         return true;
     }
-    int32_t polarity = decimalWord(params[2]);
-    if (polarity != kSpiClockPolarity_ActiveHigh && polarity != kSpiClockPolarity_ActiveLow)
+    if (!oneBit(params[2], bit))
     {
         return false;
     }
-    config.spiPolarity = static_cast<spi_clock_polarity_t>(polarity);
+    config.spiPolarity = static_cast<spi_clock_polarity_t>(bit);
 
     if (params.size() < 4)
     {
         return true;
     }
-    int32_t phase = decimalWord(params[3]);
-    if (phase != kSpiClockPhase_FirstEdge && phase != kSpiClockPhase_SecondEdge)
+    if (!oneBit(params[3], bit))
     {
         return false;
     }
-    config.spiPhase = static_cast<spi_clock_phase_t>(phase);
+    config.spiPhase = static_cast<spi_clock_phase_t>(bit);
 
     if (params.size() < 5)
     {

@@ -137,12 +137,8 @@ bool Command::processResponse(const GenericResponsePacket *packet, uint8_t comma
         return false;
     }
 
-    const command_packet_t header = readPacketHeader(packet);
-    if (header.commandTag != kCommandTag_GenericResponse)
+    if (!checkResponseTag(packet, kCommandTag_GenericResponse, "kCommandTag_GenericResponse"))
     {
-        Log::error("Error: expected kCommandTag_GenericResponse (0x%x), received 0x%x\n",
-                   static_cast<unsigned>(kCommandTag_GenericResponse), static_cast<unsigned>(header.commandTag));
-        m_responseValues.push_back(kStatus_UnknownCommand);
         return false;
     }
 
@@ -164,6 +160,19 @@ bool Command::processResponse(const GenericResponsePacket *packet, uint8_t comma
 
     Log::info("Successful generic response to command '%s'\n", getName().c_str());
     return true;
+}
+
+bool Command::checkResponseTag(const void *packet, uint8_t expectedTag, const char *expectedName)
+{
+    const uint8_t tag = readPacketHeader(packet).commandTag;
+    if (tag == expectedTag)
+    {
+        return true;
+    }
+    Log::error("Error: expected %s (0x%x), received 0x%x\n", expectedName, static_cast<unsigned>(expectedTag),
+               static_cast<unsigned>(tag));
+    m_responseValues.push_back(kStatus_UnknownCommand);
+    return false;
 }
 
 void Command::logResponses() const
@@ -209,9 +218,13 @@ void CommandPacket::init(uint8_t tag, uint8_t flags, std::initializer_list<uint3
     }
 }
 
-uint8_t *CommandPacket::sendCommandGetResponse(Packetizer &packetizer)
+uint8_t *CommandPacket::sendCommandGetResponse(Packetizer &packetizer, bool *sent)
 {
     status_t status = packetizer.writePacket(getData(), getSize(), kPacketType_Command);
+    if (sent)
+    {
+        *sent = status == kStatus_Success;
+    }
     if (status != kStatus_Success)
     {
         Log::error("sendCommandGetResponse.writePacket error %d.\n", status);
@@ -226,8 +239,7 @@ uint8_t *CommandPacket::sendCommandGetResponse(Packetizer &packetizer)
         Log::error("sendCommandGetResponse.readPacket error %d.\n", status);
         return nullptr;
     }
-    // The buffer may still hold an earlier response: never read past what came in.
-    return length >= kMinResponsePacketSize ? packet : nullptr;
+    return isCompleteResponse(packet, length) ? packet : nullptr;
 }
 
 } // namespace blfwk

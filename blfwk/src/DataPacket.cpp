@@ -28,7 +28,7 @@ uint8_t *readFinalResponse(Packetizer &device)
     {
         return nullptr;
     }
-    return length >= kMinResponsePacketSize ? packet : nullptr;
+    return isCompleteResponse(packet, length) ? packet : nullptr;
 }
 
 std::string hexLine(const uint8_t *data, uint32_t length)
@@ -76,20 +76,14 @@ uint8_t *DataPacket::sendTo(Packetizer &device, uint32_t *bytesWritten, Progress
     {
         uint32_t count = std::min(m_packetSize, dataSize - *bytesWritten);
         count = m_dataProducer->getData(m_packet, count);
-        if (count == 0)
+        if (count == 0 && !m_dataProducer->hasMoreData())
         {
-            if (!m_dataProducer->hasMoreData())
-            {
-                break;
-            }
-            // Nothing handed out although more is promised (a read error, or a
-            // packet size of 0): another pass would do the same forever.
-            Log::error("Data phase write aborted by status 0x%x %s\n", static_cast<unsigned>(kStatus_Fail),
-                       Command::getStatusMessage(kStatus_Fail).c_str());
             break;
         }
 
-        const status_t status = device.writePacket(m_packet, count, kPacketType_Data);
+        // Nothing handed out although more is promised (a read error, or a
+        // packet size of 0) fails like a write: another pass would do the same forever.
+        const status_t status = count ? device.writePacket(m_packet, count, kPacketType_Data) : kStatus_Fail;
         if (status != kStatus_Success)
         {
             Log::error("Data phase write aborted by status 0x%x %s\n", static_cast<unsigned>(status),

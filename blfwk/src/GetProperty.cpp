@@ -25,23 +25,14 @@ void GetProperty::sendTo(Packetizer &packetizer)
 
 bool GetProperty::processResponse(const GetPropertyResponsePacket *packet)
 {
-    if (!packet)
-    {
-        Log::debug("processResponse: null packet\n");
-        m_responseValues.push_back(kStatus_NoResponse);
-        return false;
-    }
-
-    const command_packet_t header = readPacketHeader(packet);
-    if (header.commandTag == kCommandTag_GenericResponse)
+    // A generic response may stand in for this one; the generic check also
+    // records a missing response.
+    if (!packet || readPacketHeader(packet).commandTag == kCommandTag_GenericResponse)
     {
         return processResponse(reinterpret_cast<const uint8_t *>(packet));
     }
-    if (header.commandTag != kCommandTag_GetPropertyResponse)
+    if (!checkResponseTag(packet, kCommandTag_GetPropertyResponse, "kCommandTag_GetPropertyResponse"))
     {
-        Log::error("Error: expected kCommandTag_GetPropertyResponse (0x%x), received 0x%x\n",
-                   static_cast<unsigned>(kCommandTag_GetPropertyResponse), static_cast<unsigned>(header.commandTag));
-        m_responseValues.push_back(kStatus_UnknownCommand);
         return false;
     }
 
@@ -51,6 +42,8 @@ bool GetProperty::processResponse(const GetPropertyResponsePacket *packet)
     {
         return false;
     }
+
+    const command_packet_t header = readPacketHeader(packet);
     // A property answer never opens a data phase; values from such a packet
     // are not trusted, and callers then see the status alone.
     if (header.flags & kCommandFlag_HasDataPhase)

@@ -47,10 +47,12 @@ bool Reset::init()
 void Reset::sendTo(Packetizer &packetizer)
 {
     CommandPacket packet(kCommandTag_Reset, kCommandFlag_None);
-    const uint8_t *response = packet.sendCommandGetResponse(packetizer);
-    if (!response)
+    bool sent = false;
+    const uint8_t *response = packet.sendCommandGetResponse(packetizer, &sent);
+    // The target may restart before it answers; a reset that never went out
+    // is no success, and the generic check records the missing response.
+    if (!response && sent)
     {
-        // The target may restart before it answers.
         Log::warning("Ignoring missing response from reset command.\n");
         m_responseValues.push_back(kStatus_Success);
         return;
@@ -183,23 +185,14 @@ void ReadMemory::sendTo(Packetizer &packetizer)
 
 bool ReadMemory::processResponse(const ReadMemoryResponsePacket *packet)
 {
-    if (!packet)
-    {
-        Log::debug("processResponse: null packet\n");
-        m_responseValues.push_back(kStatus_NoResponse);
-        return false;
-    }
-
-    const command_packet_t header = readPacketHeader(packet);
-    if (header.commandTag == kCommandTag_GenericResponse)
+    // A generic response may stand in for this one; the generic check also
+    // records a missing response.
+    if (!packet || readPacketHeader(packet).commandTag == kCommandTag_GenericResponse)
     {
         return processResponse(reinterpret_cast<const uint8_t *>(packet));
     }
-    if (header.commandTag != kCommandTag_ReadMemoryResponse)
+    if (!checkResponseTag(packet, kCommandTag_ReadMemoryResponse, "kCommandTag_ReadMemoryResponse"))
     {
-        Log::error("Error: expected kCommandTag_ReadMemoryResponse (0x%x), received 0x%x\n",
-                   static_cast<unsigned>(kCommandTag_ReadMemoryResponse), static_cast<unsigned>(header.commandTag));
-        m_responseValues.push_back(kStatus_UnknownCommand);
         return false;
     }
 

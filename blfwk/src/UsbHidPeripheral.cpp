@@ -174,10 +174,8 @@ status_t UsbHidPeripheral::read(uint8_t *buffer, uint32_t requestedBytes, uint32
     return kStatus_Timeout;
 }
 
-status_t UsbHidPeripheral::write(const uint8_t *buffer, uint32_t byteCount)
+status_t UsbHidPeripheral::write(const uint8_t *, uint32_t)
 {
-    (void)buffer;
-    (void)byteCount;
     return kStatus_Success;
 }
 

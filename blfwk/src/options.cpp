@@ -428,7 +428,6 @@ int Options::parseLong(OptIter &iter, const char *&optarg)
             {
                 return rc;
             }
-            nextchar = text;
         }
         if (!(optctrls & QUIET))
         {
@@ -479,12 +478,10 @@ int Options::operator()(OptIter &iter, const char *&optarg)
     }
     optarg = nullptr;
 
-    if (nextchar && *nextchar)
+    if (nextchar)
     {
-        listopt = nullptr;
         return parseShort(iter, optarg);
     }
-    nextchar = nullptr;
 
     for (;;)
     {
@@ -538,7 +535,9 @@ int Options::operator()(OptIter &iter, const char *&optarg)
             return (optctrls & LONG_ONLY) ? parseLong(iter, optarg) : parseShort(iter, optarg);
         }
         optarg = word;
-        return result(OptionSpec(listopt).OptChar());
+        // listopt already has any hidden prefix removed: read its character
+        // directly rather than stripping a leading "-" a second time.
+        return result(listopt ? listopt[0] : '\0');
     }
 }
 

@@ -8,7 +8,10 @@ namespace utils {
 
 bool stringtoui(const std::string &s, uint32_t &number)
 {
-    if (s.empty() || s[0] == '-')
+    // strtoull skips blanks and then negates a number behind a minus sign, so
+    // a negative text could wrap around into range: refuse it here.
+    const size_t first = s.find_first_not_of(" \t\n\v\f\r");
+    if (first == std::string::npos || s[first] == '-')
     {
         return false;
     }
