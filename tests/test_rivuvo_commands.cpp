@@ -196,15 +196,4 @@ TEST(RivuvoCommands, JsonOptionPrintsTheRecordInsteadOfTheInfoLines)
                                        "}\n" }));
 }
 
-TEST(RivuvoCommands, DebugOptionDumpsEveryReport)
-{
-    SimEnvironment sim;
-    RivuvoRun run({ "-d", "-u", "--", "reset" });
-    EXPECT_EQ(run.code, 0);
-    const std::string all = run.joined();
-    EXPECT_NE(all.find("[01 00 04 00 0b 00 00 00]\n"), std::string::npos) << all;
-    EXPECT_NE(all.find("<03 00 0c 00 a0 00 00 02 00 00 00 00 0b 00 00 00"), std::string::npos) << all;
-    EXPECT_NE(all.find("  - took "), std::string::npos);
-}
-
 } // namespace

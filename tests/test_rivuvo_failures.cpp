@@ -31,13 +31,6 @@ TEST(RivuvoFailures, AnAbsentControllerIsReportedAndEndsTheRunWithOne)
               QStringList{ "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e0d, sn=)." });
 }
 
-TEST(RivuvoFailures, AnotherVariantIsNotOpened)
-{
-    SimEnvironment sim({ { "VORN_SIM_VARIANT", "smoked" } });
-    EXPECT_EQ(RivuvoRun({ "-u", "0x3b7c,0x5e03", "--", "reset" }).code, 1);
-    EXPECT_EQ(RivuvoRun({ "-u", "0x3b7c,0x5e0d", "--", "reset" }).code, 0);
-}
-
 TEST(RivuvoFailures, RefusedOptionsAreReportedWithTheUsageLineBeforeAnyDevice)
 {
     SimEnvironment sim({ { "VORN_SIM_VARIANT", "none" } });
@@ -218,14 +211,6 @@ TEST(RivuvoFailures, AFailedPacketSizeQueryFallsBackToSmallPackets)
         }
         EXPECT_EQ(dataReports, 2) << fault << ": 32 then 8 bytes";
     }
-}
-
-TEST(RivuvoFailures, AnOversizedPacketSizeStopsTheWriteBeforeItsCommand)
-{
-    SimEnvironment sim({ { "VORN_SIM_FAULT", "packet-size:9000" } });
-    RivuvoRun run(withDevice({ "write-memory", "0", "{{00}}" }));
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.texts.last(), "Error: Packet size(9000) is bigger than max supported size(8192).");
 }
 
 TEST(RivuvoFailures, AMissingInputFileStopsBeforeAnyPacket)
