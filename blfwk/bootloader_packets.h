@@ -1,5 +1,7 @@
 #pragma once
 
+#include "blfwk/status_codes.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -89,9 +91,10 @@ inline command_packet_t readPacketHeader(const void *packet)
     return command_packet_t{ bytes[0], bytes[1], bytes[2], bytes[3] };
 }
 
-//! True when the @a length bytes received at @a packet hold every word that
-//! its layout and its header announce. A receive buffer may still hold an
-//! earlier response behind a short one, so no check may read past them.
+//! True when the @a length bytes received at @a packet hold every field that
+//! a check of its kind goes on to read. A receive buffer may still hold an
+//! earlier response behind a short one, so no check may read past them; the
+//! announced parameter count does not matter beyond that.
 inline bool isCompleteResponse(const uint8_t *packet, uint32_t length)
 {
     if (length < sizeof(command_packet_t))
@@ -99,12 +102,38 @@ inline bool isCompleteResponse(const uint8_t *packet, uint32_t length)
         return false;
     }
     const command_packet_t header = readPacketHeader(packet);
-    // A get-property response may carry its status alone; the others have a fixed layout.
-    const uint32_t layoutSize = header.commandTag == kCommandTag_GetPropertyResponse
-                                    ? sizeof(command_packet_t) + sizeof(uint32_t)
-                                    : sizeof(GenericResponsePacket);
-    const uint32_t announcedSize = sizeof(command_packet_t) + 4u * header.parameterCount;
-    return length >= layoutSize && length >= announcedSize;
+    const uint32_t statusEnd = offsetof(GenericResponsePacket, status) + sizeof(uint32_t);
+    switch (header.commandTag)
+    {
+    case kCommandTag_GenericResponse:
+        // The answered tag is compared before the status is taken.
+        return length >= sizeof(GenericResponsePacket);
+    case kCommandTag_ReadMemoryResponse:
+        // The byte count is read only behind a successful status.
+        return length >= statusEnd && (readPacketWord(packet, offsetof(ReadMemoryResponsePacket, status)) != kStatus_Success ||
+                                       length >= sizeof(ReadMemoryResponsePacket));
+    case kCommandTag_GetPropertyResponse:
+    {
+        if (length < statusEnd)
+        {
+            return false;
+        }
+        // Values are read only from a successful answer without a data phase,
+        // as many as the header announces, up to what the layout holds.
+        if (readPacketWord(packet, offsetof(GetPropertyResponsePacket, status)) != kStatus_Success ||
+            (header.flags & kCommandFlag_HasDataPhase))
+        {
+            return true;
+        }
+        const uint32_t valueCount = header.parameterCount > 1 ? header.parameterCount - 1u : 0u;
+        const uint32_t maxCount = kMaxPropertyReturnValues;
+        const uint32_t readCount = valueCount < maxCount ? valueCount : maxCount;
+        return length >= statusEnd + 4u * readCount;
+    }
+    default:
+        // Any other kind is refused on its tag alone.
+        return true;
+    }
 }
 
 //! Descriptor of one command: its tag, its bit in the available-commands

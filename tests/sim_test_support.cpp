@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace simtest {
 
@@ -26,6 +30,11 @@ void configure(SimEnvironment::Variables variables)
         setenv(variable.first, variable.second.c_str(), 1);
     }
     vornsim_reconfigure();
+}
+
+void put(int fd, const Bytes &frame)
+{
+    ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
 }
 
 } // namespace
@@ -92,6 +101,94 @@ uint32_t statusOf(const Bytes &answer)
         return 0xDEADBEEF;
     }
     return uint32_t(answer[8]) | uint32_t(answer[9]) << 8 | uint32_t(answer[10]) << 16 | uint32_t(answer[11]) << 24;
+}
+
+Bytes bridgeFrame(char type, const Bytes &payload)
+{
+    Bytes frame{ static_cast<uint8_t>(type) };
+    for (int shift = 0; shift < 32; shift += 8)
+    {
+        frame.push_back(static_cast<uint8_t>(payload.size() >> shift));
+    }
+    frame.insert(frame.end(), payload.begin(), payload.end());
+    return frame;
+}
+
+Bytes identity(uint16_t productId, const std::string &serial)
+{
+    Bytes payload{ 0x7c, 0x3b, static_cast<uint8_t>(productId), static_cast<uint8_t>(productId >> 8) };
+    for (char c : serial)
+    {
+        payload.push_back(static_cast<uint8_t>(c));
+    }
+    return bridgeFrame('D', payload);
+}
+
+ScriptedDevice::ScriptedDevice(const std::string &socketPath, Bytes hello, std::vector<Bytes> answers, Bytes greeting,
+                               bool hangUp)
+    : m_hello(std::move(hello))
+    , m_answers(std::move(answers))
+    , m_greeting(std::move(greeting))
+    , m_hangUp(hangUp)
+    , m_listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
+    if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0 ||
+        ::listen(m_listener, 4) != 0)
+    {
+        ADD_FAILURE() << "scripted device cannot listen on " << socketPath;
+        return;
+    }
+    m_thread = std::thread([this] { serve(); });
+}
+
+ScriptedDevice::~ScriptedDevice()
+{
+    ::shutdown(m_listener, SHUT_RDWR); // wakes the blocked accept
+    if (m_thread.joinable())
+    {
+        m_thread.join();
+    }
+    ::close(m_listener);
+}
+
+std::vector<Bytes> ScriptedDevice::received() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_received;
+}
+
+void ScriptedDevice::serve()
+{
+    for (int fd; (fd = ::accept(m_listener, nullptr, nullptr)) >= 0; ::close(fd))
+    {
+        put(fd, m_hello);
+        if (!m_greeting.empty())
+        {
+            put(fd, bridgeFrame('R', m_greeting));
+        }
+        size_t reports = 0;
+        Bytes frame(5);
+        while (!m_hangUp && ::recv(fd, frame.data(), 5, MSG_WAITALL) == 5)
+        {
+            uint32_t length = frame[1] | frame[2] << 8 | frame[3] << 16 | uint32_t(frame[4]) << 24;
+            frame.resize(5 + length);
+            if (length > 0 && ::recv(fd, frame.data() + 5, length, MSG_WAITALL) != static_cast<ssize_t>(length))
+            {
+                break;
+            }
+            {
+                std::lock_guard<std::mutex> guard(m_mutex);
+                m_received.push_back(frame);
+            }
+            if (frame[0] == 'W' && reports < m_answers.size())
+            {
+                put(fd, bridgeFrame('R', m_answers[reports++]));
+            }
+        }
+    }
 }
 
 Bytes Host::read(int timeoutMs)

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -60,6 +62,41 @@ inline Bytes generic(uint32_t status, uint8_t tag)
 }
 //! Status word of a response report; 0xDEADBEEF when it carries none.
 uint32_t statusOf(const Bytes &answer);
+
+//! A frame of the socket bridge: type byte, 32-bit little-endian payload length, payload.
+Bytes bridgeFrame(char type, const Bytes &payload);
+//! The bridge's first frame for a controller with @a productId and @a serial.
+Bytes identity(uint16_t productId, const std::string &serial);
+
+//! A tiny device model behind the socket bridge: on every connection it sends
+//! its first frame @a hello and an input report @a greeting (unless empty),
+//! hangs up if asked, else records each frame the host sends and answers
+//! output report n of the connection with @a answers[n] (later ones with nothing).
+class ScriptedDevice
+{
+public:
+    ScriptedDevice(const std::string &socketPath, Bytes hello, std::vector<Bytes> answers, Bytes greeting = {},
+                   bool hangUp = false);
+    //! Call with every connection closed: a connection is served until the host closes it.
+    ~ScriptedDevice();
+    ScriptedDevice(const ScriptedDevice &) = delete;
+    ScriptedDevice &operator=(const ScriptedDevice &) = delete;
+
+    //! The 'P' and 'W' frames received, whole.
+    std::vector<Bytes> received() const;
+
+private:
+    void serve();
+
+    Bytes m_hello;
+    std::vector<Bytes> m_answers;
+    Bytes m_greeting;
+    bool m_hangUp;
+    int m_listener;
+    mutable std::mutex m_mutex;
+    std::vector<Bytes> m_received;
+    std::thread m_thread;
+};
 
 //! One open handle on the controller, with raw report traffic.
 class Host

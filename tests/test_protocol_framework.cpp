@@ -127,9 +127,25 @@ TEST(CommandExchange, TransportErrorsAndIncompleteResponsesGiveNoResponse)
     packetizer.respond(Bytes{ 0xa0, 0, 0, 2 });
     packetizer.respond(packet(kCommandTag_GenericResponse, { 0 }));
     packetizer.respond(propertyWithoutValue);
-    EXPECT_EQ(reset.sendCommandGetResponse(packetizer), nullptr);
-    EXPECT_EQ(reset.sendCommandGetResponse(packetizer), nullptr);
-    EXPECT_EQ(reset.sendCommandGetResponse(packetizer), nullptr);
+    packetizer.respond(packet(kCommandTag_ReadMemoryResponse, { 0 }));
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(reset.sendCommandGetResponse(packetizer), nullptr) << "response " << i;
+    }
+
+    // Complete for their checks whatever the parameter count says: a failing
+    // status needs nothing behind it, a generic answer only status and tag,
+    // an answer of a foreign kind only its tag.
+    Bytes genericAnnouncingThree = packet(kCommandTag_GenericResponse, { 0, kCommandTag_Reset, 0 });
+    genericAnnouncingThree.resize(12);
+    packetizer.respond(packet(kCommandTag_ReadMemoryResponse, { 10200 }));
+    packetizer.respond(packet(kCommandTag_GetPropertyResponse, { 10300 }));
+    packetizer.respond(genericAnnouncingThree);
+    packetizer.respond(Bytes{ 0xaf, 0, 0, 0 });
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_NE(reset.sendCommandGetResponse(packetizer), nullptr) << "response " << i;
+    }
 }
 
 TEST(ResponseReport, LogsStatusWordsDetailsAndUnderTheJsonFilterTheJsonRecord)

@@ -5,15 +5,17 @@
 #include <fstream>
 #include <string>
 
+using simtest::Bytes;
+using simtest::ScriptedDevice;
 using simtest::SimEnvironment;
 using simtest::TempDir;
 
 namespace {
 
-std::vector<std::string> withDevice(std::initializer_list<std::string> words, const char *timeout = "300")
+std::vector<std::string> withDevice(const std::vector<std::string> &words, const char *timeout = "300")
 {
     std::vector<std::string> all = { "-t", timeout, "-u", "0x3b7c,0x5e03", "--" };
-    all.insert(all.end(), words);
+    all.insert(all.end(), words.begin(), words.end());
     return all;
 }
 
@@ -210,6 +212,48 @@ TEST(RivuvoFailures, AFailedPacketSizeQueryFallsBackToSmallPackets)
             dataReports += l.rfind("> 02 00 20 00", 0) == 0 || l.rfind("> 02 00 08 00", 0) == 0;
         }
         EXPECT_EQ(dataReports, 2) << fault << ": 32 then 8 bytes";
+    }
+}
+
+TEST(RivuvoFailures, AnswersAreJudgedByTheFieldsTheirCheckReads)
+{
+    TempDir dir;
+    struct Case
+    {
+        std::vector<std::string> words;
+        Bytes answer;
+        int code;
+        std::vector<const char *> texts;
+    };
+    const Case cases[] = {
+        // A read-memory answer with a failing status needs no byte count.
+        { { "read-memory", "0x70006", "6" },
+          { 3, 0, 8, 0, 0xa3, 0, 0, 1, 0xd8, 0x27, 0, 0 },
+          0,
+          { "Response status = 10200 (0x27d8) kStatusMemoryRangeInvalid\n", "Read 0 of 6 bytes.\n" } },
+        // A generic answer holding status and tag counts whatever its parameter count says.
+        { { "flash-erase-region", "0", "0x1000" },
+          { 3, 0, 12, 0, 0xa0, 0, 0, 3, 0, 0, 0, 0, 2, 0, 0, 0 },
+          0,
+          { "Successful generic response to command 'flash-erase-region'\n", "Response status = 0 (0x0) Success.\n" } },
+        // A successful read-memory answer without its byte count is no answer.
+        { { "read-memory", "0x70006", "6" },
+          { 3, 0, 8, 0, 0xa3, 0, 0, 1, 0, 0, 0, 0 },
+          10004,
+          { "Response status = 10004 (0x2714) No response packet from target device.\n" } },
+    };
+    int n = 0;
+    for (const Case &c : cases)
+    {
+        const std::string socket = dir.file("dev" + std::to_string(n++) + ".sock");
+        ScriptedDevice device(socket, simtest::identity(simtest::kBlackPid, ""), { c.answer });
+        SimEnvironment sim({ { "VORN_HID_SOCKET", socket } });
+        RivuvoRun run(withDevice(c.words));
+        EXPECT_EQ(run.code, c.code) << run.joined();
+        for (const char *text : c.texts)
+        {
+            EXPECT_TRUE(run.texts.contains(text)) << text << " in " << run.joined();
+        }
     }
 }
 
