@@ -323,10 +323,6 @@ int injectAndReport(Bootloader &bootloader, Command &command, const char *announ
     return result;
 }
 
-// The last percentage shown, so that the progress line is redrawn only when
-// its value changes; run() starts every command line afresh.
-int s_lastPercentage = -1;
-
 } // namespace
 
 RiVuvo::RiVuvo(int argc, char *argv[], MainWindow *mainWindow)
@@ -349,11 +345,7 @@ RiVuvo::RiVuvo(int argc, char *argv[], MainWindow *mainWindow)
 
 void RiVuvo::displayProgress(int percentage, int segmentIndex, int segmentCount)
 {
-    if (percentage == s_lastPercentage)
-    {
-        return;
-    }
-    s_lastPercentage = percentage;
+    // One text per data packet: the window shows each percentage once on its side.
     Log::info("\r(%d/%d)%2d%%", segmentIndex, segmentCount, percentage);
     if (percentage > 99)
     {
@@ -551,7 +543,6 @@ int RiVuvo::processOptions()
 
 int RiVuvo::run()
 {
-    s_lastPercentage = -1;
     Peripheral::PeripheralConfigData config;
 
     int result = processOptions();

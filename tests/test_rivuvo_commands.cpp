@@ -109,7 +109,7 @@ TEST(RivuvoCommands, AWriteFromAFileLandsInFlashAndReadsBackInTheNextProcess)
     const std::string flash = dir.file("flash.bin");
     const std::string image = dir.file("image.bin");
     std::string content;
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; i < 10000; ++i)
     {
         content += static_cast<char>(i * 7);
     }
@@ -117,23 +117,28 @@ TEST(RivuvoCommands, AWriteFromAFileLandsInFlashAndReadsBackInTheNextProcess)
 
     {
         SimEnvironment sim({ { "VORN_SIM_FLASH", flash } });
-        ASSERT_EQ(RivuvoRun(line({ "flash-erase-region", "0x1000", "0x1000" })).code, 0);
+        ASSERT_EQ(RivuvoRun(line({ "flash-erase-region", "0x1000", "0x3000" })).code, 0);
         RivuvoRun write(line({ "write-memory", "0x1000", image }));
         EXPECT_EQ(write.code, 0);
         EXPECT_EQ(write.texts.first(), "Inject command 'write-memory'\n");
-        EXPECT_TRUE(write.texts.contains("Preparing to send 1000 (0x3e8) bytes to the target.\n"));
+        EXPECT_TRUE(write.texts.contains("Preparing to send 10000 (0x2710) bytes to the target.\n"));
         EXPECT_EQ(write.texts.count("Successful generic response to command 'write-memory'\n"), 2);
-        EXPECT_EQ(write.texts.filter("%").size(), 18) << "one text per new percentage of 18 packets";
-        EXPECT_EQ(write.texts.last(), "Wrote 1000 of 1000 bytes.\n");
+        // 179 packets of up to 56 bytes, fewer distinct percentages.
+        const QStringList progress = write.texts.filter("\r(1/1)");
+        EXPECT_EQ(progress.size(), 179) << "one text per data packet";
+        EXPECT_EQ(progress.first(), "\r(1/1) 0%");
+        EXPECT_EQ(progress.last(), "\r(1/1)100%");
+        EXPECT_EQ(write.texts.count(" Completed!\n"), 1);
+        EXPECT_EQ(write.texts.last(), "Wrote 10000 of 10000 bytes.\n");
     }
 
     // A fresh controller state over the same flash file, as a new process sees it.
     SimEnvironment sim({ { "VORN_SIM_FLASH", flash } });
     const std::string readBack = dir.file("read.bin");
-    RivuvoRun read(line({ "read-memory", "0x1000", "1000", readBack }));
+    RivuvoRun read(line({ "read-memory", "0x1000", "10000", readBack }));
     EXPECT_EQ(read.code, 0);
     EXPECT_EQ(fileBytes(readBack), content);
-    EXPECT_EQ(read.texts.last(), "Read 1000 of 1000 bytes.\n");
+    EXPECT_EQ(read.texts.last(), "Read 10000 of 10000 bytes.\n");
 }
 
 TEST(RivuvoCommands, AWriteWithACountOrFromHexTextSendsExactlyThoseBytes)
