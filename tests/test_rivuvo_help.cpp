@@ -1,5 +1,6 @@
 #include "rivuvo_run.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -42,27 +43,51 @@ TEST(RivuvoHelp, NoArgumentsPrintTheUsageLineAndTheThreeBlocks)
     EXPECT_EQ(run.printed.substr(run.printed.size() - last.size()), last);
 }
 
-TEST(RivuvoHelp, HelpEntriesPutTheirDescriptionsInColumn32)
+TEST(RivuvoHelp, HelpEntriesStartAfterTwoBlanksAndDescriptionsInColumn32)
 {
     RivuvoRun run({ "-?" });
     EXPECT_EQ(run.code, 0);
-    for (const std::string &l : lines(run.printed))
+    const std::vector<std::string> out = lines(run.printed);
+    const std::string continuation(31, ' ');
+    // Past the usage line: blank lines, titles, the closing notes, entries
+    // (two blanks, the syntax, and, when the syntax leaves room, padding up to
+    // the description) and continuation lines indented by 31 blanks.
+    for (auto l = std::find(out.begin(), out.end(), "Options:"); l != out.end(); ++l)
     {
-        // An entry line: two blanks, the syntax, and, when the syntax leaves
-        // room, padding up to the description.
-        const size_t gap = l.find("  ", 2);
-        if (l.rfind("  ", 0) == 0 && l[2] != ' ' && gap != std::string::npos)
+        if (l->empty() || *l == "Options:" || *l == "Memory ID:" || *l == "Command:" || l->rfind("** Note", 0) == 0)
         {
-            EXPECT_EQ(l.find_first_not_of(' ', gap), 31u) << l;
+            continue;
+        }
+        if (l->rfind(continuation, 0) == 0)
+        {
+            EXPECT_NE((*l)[31], ' ') << *l;
+            continue;
+        }
+        ASSERT_EQ(l->rfind("  ", 0), 0u) << *l;
+        EXPECT_NE((*l)[2], ' ') << *l;
+        const size_t gap = l->find("  ", 2);
+        if (gap != std::string::npos)
+        {
+            EXPECT_EQ(l->find_first_not_of(' ', gap), 31u) << *l;
         }
     }
-    EXPECT_NE(run.printed.find("  -u/--usb [[[<vid>,]<pid>] | [<path>]]\n"), std::string::npos);
-    EXPECT_NE(run.printed.find("vid/pid (default=0x3b7c,0x5e03) or device path"), std::string::npos);
-    EXPECT_NE(run.printed.find("  -j/--json                    Print output in JSON format to aid automation.\n"),
-              std::string::npos);
-    EXPECT_NE(run.printed.find("  reset                        Reset the chip\n"), std::string::npos);
-    EXPECT_NE(run.printed.find("  write-memory <addr> [<file>[,byte_count]| {{<hex-data>}}] [memory_id]\n"),
-              std::string::npos);
+    for (const char *row : {
+             "  -u/--usb [[[<vid>,]<pid>] | [<path>]]\n",
+             "                               vid/pid (default=0x3b7c,0x5e03) or device path\n",
+             "  -j/--json                    Print output in JSON format to aid automation.\n",
+             "                               (default=5000)\n",
+             "  -b/--buspal spi[,<speed>,<polarity>,<phase>,lsb|msb] | i2c[,<address>,<speed>] | "
+             "can[,<speed>,<txid>,<rxid>] | sai[,<speed>]\n",
+             "  0                            Internal Memory\n",
+             "  289 (0x121)                  uSDHC MMC Memory\n",
+             "  reset                        Reset the chip\n",
+             "                               1  Bootloader version\n",
+             "                               30 Byte write timeout in milliseconds\n",
+             "  write-memory <addr> [<file>[,byte_count]| {{<hex-data>}}] [memory_id]\n",
+         })
+    {
+        EXPECT_NE(run.printed.find(row), std::string::npos) << row;
+    }
 }
 
 TEST(RivuvoHelp, VersionIsTheToolNameAndVersionThenTheNotice)
