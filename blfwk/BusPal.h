@@ -19,13 +19,15 @@ enum bus_pal_function_t
     kBusPalFunction_FPGA_CLOCK_SET = 7
 };
 
-enum spi_clock_polarity_t
+// Polarity and phase hold the number given, whatever it is; a fixed
+// underlying type makes every such number a value of the enumeration.
+enum spi_clock_polarity_t : int32_t
 {
     kSpiClockPolarity_ActiveHigh = 0,
     kSpiClockPolarity_ActiveLow = 1
 };
 
-enum spi_clock_phase_t
+enum spi_clock_phase_t : int32_t
 {
     kSpiClockPhase_FirstEdge = 0,
     kSpiClockPhase_SecondEdge = 1

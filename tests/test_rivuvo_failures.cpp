@@ -95,8 +95,11 @@ TEST(RivuvoFailures, TransportsOtherThanUsbAreRefusedByTheSession)
     EXPECT_EQ(RivuvoRun({ "-b", "spi,1000", "--", "reset" }).texts,
               QStringList{ "Error: Unsupported peripheral type(2)." });
     // With -u, no bridge word names a command, so the pre-config command fails.
-    EXPECT_EQ(RivuvoRun({ "-u", "-b", "spi,1000,0,1", "--", "reset" }).texts,
-              QStringList{ "Error: invalid command or arguments 'spi 1000 0 1'\n" });
+    EXPECT_EQ(RivuvoRun({ "-u", "-b", "spi,1000,2,3", "--", "reset" }).texts,
+              QStringList{ "Error: invalid command or arguments 'spi 1000 2 3'\n" });
+    // Of the spi words only a speed below 1 is refused.
+    EXPECT_EQ(RivuvoRun({ "-u", "-b", "spi,0,1,1", "--", "reset" }).texts,
+              QStringList{ "Error: spi is not valid for option -b/--buspal.\n" });
 }
 
 TEST(RivuvoFailures, MalformedAnswersAreRejectedWithTheirOwnTexts)

@@ -42,14 +42,6 @@ uint32_t hexWord(const std::string &word)
     return static_cast<uint32_t>(std::strtoul(word.c_str(), nullptr, 16));
 }
 
-//! Polarity and phase are one bit each; other numbers have no meaning and
-//! no value in their enumerations.
-bool oneBit(const std::string &word, int32_t &bit)
-{
-    bit = decimalWord(word);
-    return bit == 0 || bit == 1;
-}
-
 const uint32_t kMaxCanSpeedCode = 4;
 const uint32_t kCanIdMask = 0x7ff;
 const uint32_t kI2cAddressMask = 0x7f;
@@ -68,26 +60,17 @@ bool parseSpi(const string_vector_t &params, BusPalConfigData &config)
     }
     config.spiSpeedKHz = static_cast<uint32_t>(speed);
 
-    int32_t bit = 0;
     if (params.size() < 3)
     {
         return true;
     }
-    if (!oneBit(params[2], bit))
-    {
-        return false;
-    }
-    config.spiPolarity = static_cast<spi_clock_polarity_t>(bit);
+    config.spiPolarity = static_cast<spi_clock_polarity_t>(decimalWord(params[2]));
 
     if (params.size() < 4)
     {
         return true;
     }
-    if (!oneBit(params[3], bit))
-    {
-        return false;
-    }
-    config.spiPhase = static_cast<spi_clock_phase_t>(bit);
+    config.spiPhase = static_cast<spi_clock_phase_t>(decimalWord(params[3]));
 
     if (params.size() < 5)
     {
