@@ -1,18 +1,18 @@
 #include "rivuvo.h"
 
+#include "rivuvo_connection.h"
+#include "rivuvo_help.h"
+
 #include "blfwk/Bootloader.h"
 #include "blfwk/BusPal.h"
 #include "blfwk/Command.h"
 #include "blfwk/Logging.h"
-#include "blfwk/Peripheral.h"
+#include "blfwk/log_texts.h"
 #include "blfwk/Progress.h"
 #include "blfwk/options.h"
 #include "blfwk/status_codes.h"
-#include "blfwk/utils.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <stdexcept>
 
@@ -26,252 +26,6 @@ const char *const k_copyright =
     "Copyright (c) 2024-2026 the rivuvo engine authors.\n"
     "Distributed with the updater under the terms of its licence.\n"
     "There is no warranty; use at your own risk.";
-
-const char *const k_optionsDefinition[] = {
-    "?|help",
-    "v|version",
-    "p:port <name>[,<speed>]",
-    "i:i2c <name>[,<address>,<speed>]",
-    "s:spi <name>[,<speed>,<polarity>,<phase>,lsb|msb]",
-    "b:buspal spi[,<speed>,<polarity>,<phase>,lsb|msb] | i2c[,<address>,<speed>] | can[,<speed>,<txid>,<rxid>] | sai[,<speed>]",
-    "l:usbsio spi[,<port>,<pin>,<speed>,<polarity>,<phase>] | i2c[,<address>,<speed>]",
-    "u?usb [[[<vid>,]<pid>] | [<path>]]",
-    "V|verbose",
-    "d|debug",
-    "j|json",
-    "n|noping",
-    "t:timeout <ms>",
-    nullptr
-};
-
-const char *const k_positionals = "-- command <args...>";
-
-const char *const k_optionUsage =
-    "\n"
-    "Options:\n"
-    "  -?/--help                    Show this help\n"
-    "  -v/--version                 Display tool version\n"
-    "  -p/--port <name>[,<speed>]   Connect to target over UART. Specify COM port\n"
-    "                               and optionally baud rate\n"
-    "                               (default=57600)\n"
-    "                               If -b, then port is BusPal port\n"
-    "  -i/--i2c <name>[,<address>,<speed>]\n"
-    "                               Connect to target over I2C. Only valid for ARM\n"
-    "                               Linux rivuvo. Specify I2C device name, 7-bit\n"
-    "                               address and speed in kHz\n"
-    "                               (default=0x10,100)\n"
-    "  -s/--spi <name>[,<speed>,<polarity>,<phase>,lsb|msb]\n"
-    "                               Connect to target over SPI. Only valid for ARM\n"
-    "                               Linux rivuvo. Specify SPI device name, speed in\n"
-    "                               kHz, polarity, phase and bit order\n"
-    "                               (default=100,1,1,msb)\n"
-    "  -b/--buspal spi[,<speed>,<polarity>,<phase>,lsb|msb] | i2c[,<address>,<speed>] | "
-    "can[,<speed>,<txid>,<rxid>] | sai[,<speed>]\n"
-    "                               Use SPI, I2C, CAN or SAI through a BusPal bridge\n"
-    "                               board over UART (-p/--port)\n"
-    "                               spi: speed(KHz), polarity(0=active_high |\n"
-    "                               1=active_low), phase(0=rising_edge |\n"
-    "                               1=falling_edge), \"lsb\" | \"msb\"\n"
-    "                               (default=100,1,1,msb)\n"
-    "                               i2c: address(7-bit hex), speed(KHz)\n"
-    "                               (default=0x10,100)\n"
-    "                               can: speed(0=125K | 1=250K | 2=500K | 4=1M),\n"
-    "                               txid(11-bit hex), rxid(11-bit hex)\n"
-    "                               (default=4,0x321,0x123)\n"
-    "                               sai: speed(Hz)\n"
-    "                               (default=8000)\n"
-    "                               Omitted parameters keep their defaults, but\n"
-    "                               preceding parameters must be present or marked\n"
-    "                               by a comma.\n"
-    "                               (i.e. -b spi,1000,0,1 or -b spi,1000,,lsb)\n"
-    "  -l/--usbsio spi[,<port>,<pin>,<speed>,<polarity>,<phase>] | i2c[,<address>,<speed>]\n"
-    "                               Use SPI or I2C of a USB serial I/O bridge\n"
-    "                               spi: GPIO port and pin of the chip select,\n"
-    "                               speed(KHz), polarity(0=active_high |\n"
-    "                               1=active_low), phase(0=rising_edge |\n"
-    "                               1=falling_edge)\n"
-    "                               (default=100,1,1)\n"
-    "                               i2c: address(7-bit hex), speed(KHz)\n"
-    "                               (default=0x10,100)\n"
-    "  -u/--usb [[[<vid>,]<pid>] | [<path>]]\n"
-    "                               Connect to target over USB HID device denoted by\n"
-    "                               vid/pid (default=0x3b7c,0x5e03) or device path\n"
-    "  -V/--verbose                 Print extra detailed log information\n"
-    "  -d/--debug                   Print really detailed log information\n"
-    "  -j/--json                    Print output in JSON format to aid automation.\n"
-    "  -n/--noping                  Skip the initial ping of a serial target\n"
-    "  -t/--timeout <ms>            Set packet timeout in milliseconds\n"
-    "                               (default=5000)\n";
-
-const char *const k_memoryId =
-    "\n"
-    "Memory ID:\n"
-    "  Internal Memory              Device internal memory space\n"
-    "  0                            Internal Memory\n"
-    "                               (default selected memory)\n"
-    "  16 (0x10)                    Execute-only region on internal flash\n"
-    "                               (only used for flash-erase-all)\n"
-    "  Mapped External Memory       The memories remapped to internal space, and\n"
-    "                               accessed by internal addresses. The IDs are\n"
-    "                               only used for flash-erase-all and\n"
-    "                               configure-memory, and ignored by write-memory,\n"
-    "                               read-memory, flash-erase-region and\n"
-    "                               flash-image (use 0 instead)\n"
-    "  1                            QuadSPI Memory\n"
-    "  8                            SEMC NOR Memory\n"
-    "  9                            FlexSPI NOR Memory\n"
-    "  10 (0xa)                     SPIFI NOR Memory\n"
-    "  Unmapped External Memory     The memories accessed by their own addresses;\n"
-    "                               the ID must be given to every command that\n"
-    "                               has a memory ID argument\n"
-    "  256 (0x100)                  SEMC NAND Memory\n"
-    "  257 (0x101)                  SPI NAND Memory\n"
-    "  272 (0x110)                  SPI NOR/EEPROM Memory\n"
-    "  273 (0x111)                  I2C NOR/EEPROM Memory\n"
-    "  288 (0x120)                  uSDHC SD Memory\n"
-    "  289 (0x121)                  uSDHC MMC Memory\n"
-    "** Note that not all memories are supported on all platforms.\n";
-
-const char *const k_commandUsage =
-    "\n"
-    "Command:\n"
-    "  reset                        Reset the chip\n"
-    "  get-property <tag> [<memoryId> | <index>]\n"
-    "                               Return bootloader specific property. <memoryId>\n"
-    "                               and <index> are optional (default 0) and used\n"
-    "                               only by the properties that need them; an\n"
-    "                               <index> out of the device's range is treated as\n"
-    "                               0.\n"
-    "                               <tag> is the property number:\n"
-    "                               1  Bootloader version\n"
-    "                               2  Available peripherals\n"
-    "                               3  Start of program flash, <index>\n"
-    "                               4  Size of program flash, <index>\n"
-    "                               5  Size of flash sector, <index>\n"
-    "                               6  Blocks in flash array, <index>\n"
-    "                               7  Available commands\n"
-    "                               8  Check Status, <status id>\n"
-    "                               9  Last Error\n"
-    "                               10 Verify Writes flag\n"
-    "                               11 Max supported packet size\n"
-    "                               12 Reserved regions\n"
-    "                               14 Start of RAM, <index>\n"
-    "                               15 Size of RAM, <index>\n"
-    "                               16 System device identification\n"
-    "                               17 Flash security state\n"
-    "                               18 Unique device identification\n"
-    "                               19 FAC support flag\n"
-    "                               20 FAC segment size\n"
-    "                               21 FAC segment count\n"
-    "                               22 Read margin level of program flash\n"
-    "                               23 QuadSpi initialization status\n"
-    "                               24 Target version\n"
-    "                               25 External memory attributes, <memoryId>\n"
-    "                               26 Reliable update status\n"
-    "                               27 Flash page size, <index>\n"
-    "                               28 Interrupt notifier pin\n"
-    "                               29 FFR key store update option\n"
-    "                               30 Byte write timeout in milliseconds\n"
-    "  set-property <tag> <value>   Set a bootloader property. Settable <tag>s:\n"
-    "                               10 Verify Writes flag\n"
-    "                               22 Read margin level of program flash\n"
-    "                               28 Interrupt notifier pin: bit 31 enables (1)\n"
-    "                               or disables (0), bits 7..0 GPIO pin index,\n"
-    "                               bits 15..8 GPIO port index\n"
-    "                               29 FFR key store update option: 0 for key\n"
-    "                               provisioning, 1 for write-memory\n"
-    "                               30 Byte write timeout in milliseconds\n"
-    "  flash-erase-region <addr> <byte_count> [memory_id]\n"
-    "                               Erase a region of flash according to [memory_id]\n"
-    "  flash-erase-all [memory_id]  Erase all flash according to [memory_id],\n"
-    "                               excluding protected regions\n"
-    "  flash-erase-all-unsecure     Erase all internal flash, including protected\n"
-    "                               regions\n"
-    "  read-memory <addr> <byte_count> [<file>] [memory_id]\n"
-    "                               Read memory according to [memory_id] and write\n"
-    "                               it to <file>, or to stdout if no file is\n"
-    "                               specified\n"
-    "  write-memory <addr> [<file>[,byte_count]| {{<hex-data>}}] [memory_id]\n"
-    "                               Write memory according to [memory_id] from\n"
-    "                               <file> (all of it, or its first byte_count\n"
-    "                               bytes) or from a string of hex values in double\n"
-    "                               braces, with or without spaces (i.e. {{11 22\n"
-    "                               33}} or {{112233}})\n"
-    "  fill-memory <addr> <byte_count> <pattern> [word | short | byte]\n"
-    "                               Fill memory with a pattern of word (default),\n"
-    "                               short or byte size\n"
-    "  receive-sb-file <file>       Receive an SB file\n"
-    "  execute <addr> <arg> <stackpointer>\n"
-    "                               Execute at an address with an argument and a\n"
-    "                               stack pointer\n"
-    "  call <addr> <arg>            Call an address with an argument\n"
-    "  flash-security-disable <key> Disable flash security using an 8-byte hex key\n"
-    "  flash-program-once <index> <byte_count> <data> [LSB | MSB]\n"
-    "                               Program a program-once field; <data> is 4 or 8\n"
-    "                               bytes of hex, output order LSB (default) or MSB\n"
-    "  flash-read-once <index> <byte_count>\n"
-    "                               Read a program-once field\n"
-    "  flash-read-resource <addr> <byte_count> <option> [<file>]\n"
-    "                               Read a resource from special-purpose non-\n"
-    "                               volatile memory and write it to <file> or stdout\n"
-    "  efuse-program-once <addr> <data> [nolock/lock]\n"
-    "                               Program one OTP word; <addr> is the address of\n"
-    "                               the OTP word, <data> its value as hex digits\n"
-    "                               without prefix\n"
-    "  efuse-read-once <addr>       Read one OTP word\n"
-    "  configure-memory <memory_id> <internal_addr>\n"
-    "                               Apply the configuration block at <internal_addr>\n"
-    "                               to the memory <memory_id>\n"
-    "  reliable-update <addr>       Copy a backup application to the main region, or\n"
-    "                               swap flash using an indicator address\n"
-    "  generate-key-blob <dek_file> <blob_file> [key_sel]\n"
-    "                               Generate a key blob for a data encryption key\n"
-    "                               file; key_sel 0/1/OTPMK, 2/ZMK or 3/CMK\n"
-    "  key-provisioning <operation> [arguments...]\n"
-    "                               Key provisioning; <operation> is one of enroll,\n"
-    "                               set_user_key, set_key, write_key_nonvolatile,\n"
-    "                               read_key_nonvolatile, write_key_store,\n"
-    "                               read_key_store\n"
-    "  fuse-program <index> [<file>[,byte_count]| {{<hex-data>}}]\n"
-    "                               Program a fuse from <file> or a string of hex\n"
-    "                               values\n"
-    "  fuse-read <index> <byte_count> [<file>]\n"
-    "                               Read a fuse and write it to <file> or stdout\n"
-    "  flash-image <file> [erase] [memory_id]\n"
-    "                               Write an S-record or HEX image, optionally\n"
-    "                               erasing first (minimum erase unit 1K)\n"
-    "  list-memory                  List the on-chip flash and RAM regions and the\n"
-    "                               configured off-chip memories\n"
-    "  load-image <file>            Load a boot image through the selected interface\n"
-    "  program-aeskey <file>        Program a 128-bit AES key from a raw binary file\n"
-    "                               to OTP\n"
-    "** Note that not all commands/properties are supported on all platforms.\n";
-
-void printUsage()
-{
-    std::fputs(k_optionUsage, stdout);
-    std::fputs(k_memoryId, stdout);
-    std::fputs(k_commandUsage, stdout);
-    std::fflush(stdout);
-}
-
-void printUsageLine(const Options &options)
-{
-    options.usage(std::cout, k_positionals);
-    std::cout.flush();
-}
-
-bool isBusPalWord(const std::string &word)
-{
-    for (const char *known : { "spi", "i2c", "can", "sai", "gpio", "clock" })
-    {
-        if (word == known)
-        {
-            return true;
-        }
-    }
-    return false;
-}
 
 //! "Error: invalid command or arguments 'w0 w1 ...'\n"
 std::string invalidCommandText(const string_vector_t &words)
@@ -343,10 +97,10 @@ RiVuvo::RiVuvo(int argc, char *argv[], MainWindow *mainWindow)
 void RiVuvo::displayProgress(int percentage, int segmentIndex, int segmentCount)
 {
     // One text per data packet: the window shows each percentage once on its side.
-    Log::info("\r(%d/%d)%2d%%", segmentIndex, segmentCount, percentage);
+    Log::info(kLogProgressFormat, segmentIndex, segmentCount, percentage);
     if (percentage > 99)
     {
-        Log::info(" Completed!\n");
+        Log::info("%s", kLogProgressCompleted);
     }
 }
 
@@ -356,8 +110,7 @@ int RiVuvo::processOptions()
 
     if (m_argc == 1)
     {
-        printUsageLine(options);
-        printUsage();
+        printHelp(options);
         return 0;
     }
 
@@ -388,8 +141,7 @@ int RiVuvo::processOptions()
         switch (optchar)
         {
             case '?':
-                printUsageLine(options);
-                printUsage();
+                printHelp(options);
                 return 0;
 
             case 'v':
@@ -403,19 +155,10 @@ int RiVuvo::processOptions()
                 {
                     return refuse("Error: You cannot specify -p with -u and/or -l option(s).\n");
                 }
-                if (value.empty() || (value[0] != 'c' && value[0] != 'C'))
+                const std::string error = readPortArgument(value, m_comPort, m_comSpeed);
+                if (!error.empty())
                 {
-                    return refuse("Error: You must specify the COM port identifier string with the -p/--port option.\n");
-                }
-                string_vector_t parts = utils::string_split(value, ',');
-                m_comPort = parts[0];
-                if (parts.size() == 2)
-                {
-                    m_comSpeed = std::atoi(parts[1].c_str());
-                    if (m_comSpeed < 1)
-                    {
-                        return refuse("Error: You must specify a valid baud rate with the -p/--port option.\n");
-                    }
+                    return refuse(error);
                 }
                 m_useUart = true;
                 break;
@@ -432,12 +175,10 @@ int RiVuvo::processOptions()
 
             case 'b':
             {
-                m_busPalConfig.clear();
-                utils::split(value, ',', m_busPalConfig);
-                const std::string first = m_busPalConfig.empty() ? std::string() : m_busPalConfig[0];
-                if (!isBusPalWord(first))
+                const std::string error = readBusPalArgument(value, m_busPalConfig);
+                if (!error.empty())
                 {
-                    return refuse("Error: " + first + " is not valid for option -b/--buspal.\n");
+                    return refuse(error);
                 }
                 m_useBusPal = true;
                 break;
@@ -451,36 +192,11 @@ int RiVuvo::processOptions()
                 }
                 if (optarg)
                 {
-                    string_vector_t parts = utils::string_split(value, ',');
-                    std::string path;
-                    if (parts.size() == 1)
+                    const std::string error = readUsbArgument(value, m_usbVid, m_usbPid, m_usbPath);
+                    if (!error.empty())
                     {
-                        uint32_t pid = 0;
-                        if (utils::stringtoui(parts[0], pid) && pid < 0x10000)
-                        {
-                            m_usbPid = static_cast<uint16_t>(pid);
-                        }
-                        else
-                        {
-                            path = parts[0];
-                        }
+                        return refuse(error);
                     }
-                    else if (parts.size() == 2)
-                    {
-                        uint32_t vid = 0;
-                        uint32_t pid = 0;
-                        if (!utils::stringtoui(parts[0], vid) || vid > 0xffff)
-                        {
-                            return refuse("Error: " + parts[0] + " is not valid vid for option -u.\n");
-                        }
-                        if (!utils::stringtoui(parts[1], pid) || pid > 0xffff)
-                        {
-                            return refuse("Error: " + parts[1] + " is not valid pid for option -u.\n");
-                        }
-                        m_usbVid = static_cast<uint16_t>(vid);
-                        m_usbPid = static_cast<uint16_t>(pid);
-                    }
-                    m_usbPath = path;
                 }
                 m_useUsb = true;
                 break;
@@ -504,12 +220,11 @@ int RiVuvo::processOptions()
 
             case 't':
             {
-                uint32_t timeout = 0;
-                if (!utils::stringtoui(value, timeout))
+                const std::string error = readTimeoutArgument(value, m_packetTimeoutMs);
+                if (!error.empty())
                 {
-                    return refuse("Error: " + value + " is not valid for option -t/--timeout.\n");
+                    return refuse(error);
                 }
-                m_packetTimeoutMs = timeout;
                 break;
             }
 
@@ -526,8 +241,7 @@ int RiVuvo::processOptions()
         {
             return -1;
         }
-        printUsageLine(options);
-        printUsage();
+        printHelp(options);
         return 0;
     }
 
@@ -538,10 +252,35 @@ int RiVuvo::processOptions()
     return -1;
 }
 
-int RiVuvo::run()
+Peripheral::PeripheralConfigData RiVuvo::connectionConfig() const
 {
     Peripheral::PeripheralConfigData config;
+    config.ping = m_ping;
+    config.packetTimeoutMs = m_packetTimeoutMs;
+    if (m_useUsb)
+    {
+        config.peripheralType = kHostPeripheralType_USB_HID;
+        config.usbHidVid = m_usbVid;
+        config.usbHidPid = m_usbPid;
+        config.usbPath = m_usbPath;
+    }
+    else
+    {
+        // Without -u the target is reached over the serial port, through the
+        // bridge board when one is configured.
+        config.peripheralType = m_useBusPal ? kHostPeripheralType_BUSPAL_UART : kHostPeripheralType_UART;
+        config.comPortName = m_comPort;
+        config.comPortSpeed = m_comSpeed;
+    }
+    if (m_useBusPal)
+    {
+        parseBusPal(m_busPalConfig, config.busPalConfig);
+    }
+    return config;
+}
 
+int RiVuvo::run()
+{
     int result = processOptions();
     if (result != -1)
     {
@@ -571,34 +310,13 @@ int RiVuvo::run()
             command->registerProgress(progress.get());
         }
 
-        config.ping = m_ping;
-        if (m_useUsb)
+        const Peripheral::PeripheralConfigData config = connectionConfig();
+        if (m_useUsb && m_useBusPal)
         {
-            config.peripheralType = kHostPeripheralType_USB_HID;
-            config.usbHidVid = m_usbVid;
-            config.usbHidPid = m_usbPid;
-            config.usbPath = m_usbPath;
-            config.packetTimeoutMs = m_packetTimeoutMs;
-            if (m_useBusPal)
+            preConfigCommand.reset(Command::create(&m_busPalConfig));
+            if (!preConfigCommand)
             {
-                parseBusPal(m_busPalConfig, config.busPalConfig);
-                preConfigCommand.reset(Command::create(&m_busPalConfig));
-                if (!preConfigCommand)
-                {
-                    throw std::runtime_error(invalidCommandText(m_busPalConfig));
-                }
-            }
-        }
-        else
-        {
-            config.peripheralType = kHostPeripheralType_UART;
-            config.comPortName = m_comPort;
-            config.comPortSpeed = m_comSpeed;
-            config.packetTimeoutMs = m_packetTimeoutMs;
-            if (m_useBusPal)
-            {
-                config.peripheralType = kHostPeripheralType_BUSPAL_UART;
-                parseBusPal(m_busPalConfig, config.busPalConfig);
+                throw std::runtime_error(invalidCommandText(m_busPalConfig));
             }
         }
 

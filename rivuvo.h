@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blfwk/Peripheral.h"
 #include "blfwk/host_types.h"
 
 #include <QObject>
@@ -49,4 +50,7 @@ public:
 private:
     //! -1 when run() is to go on, otherwise the code run() returns at once.
     int processOptions();
+    //! The connection record for the options given; raises the -b error
+    //! when the bridge-board words are refused.
+    blfwk::Peripheral::PeripheralConfigData connectionConfig() const;
 };

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 namespace blfwk {
@@ -61,6 +62,15 @@ protected:
     //! True when @a packet is a response of @a expectedTag; otherwise logs the
     //! tag that came and appends kStatus_UnknownCommand.
     bool checkResponseTag(const void *packet, uint8_t expectedTag, const char *expectedName);
+
+    //! The opening of a check of a command's own response kind. A missing
+    //! packet, or a generic response standing in for the own one, goes to the
+    //! generic check for @a commandTag; a packet of another kind than
+    //! @a responseTag is refused by checkResponseTag. Returns the verdict of
+    //! those checks, or no value when @a packet is the own response and its
+    //! fields are to be read.
+    std::optional<bool> checkResponseKind(const void *packet, uint8_t commandTag, uint8_t responseTag,
+                                          const char *responseName);
 
     Progress *m_progress; //!< not owned
     string_vector_t m_argv;

@@ -92,7 +92,9 @@ protected:
     uint32_t m_memoryId;
 };
 
-//! Data segment of an image; commands built from words have none.
+//! A segment of a parsed image file. Only a command built from an image would
+//! carry one, and this engine builds commands from words alone, so the type is
+//! declared but never defined and WriteMemory's segment stays null.
 class DataSegment;
 
 class WriteMemory : public Command
@@ -119,7 +121,7 @@ protected:
     uint32_t queryPacketSize(Packetizer &packetizer);
 
     std::string m_fileOrData; //!< input file path, or hexadecimal text beginning with "{{"
-    DataSegment *m_segment;
+    DataSegment *m_segment; //!< always null, see DataSegment
     uint32_t m_startAddress;
     uint32_t m_count; //!< bytes of the file to send, 0 for all
     std::vector<uint8_t> m_data;

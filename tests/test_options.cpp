@@ -1,4 +1,5 @@
 #include "blfwk/options.h"
+#include "rivuvo_help.h"
 
 #include <gtest/gtest.h>
 
@@ -10,22 +11,7 @@
 namespace {
 
 // The driver's own option table.
-const char *const kDriverTable[] = {
-    "?|help",
-    "v|version",
-    "p:port <name>[,<speed>]",
-    "i:i2c <name>[,<address>,<speed>]",
-    "s:spi <name>[,<speed>,<polarity>,<phase>,lsb|msb]",
-    "b:buspal spi[,<speed>,<polarity>,<phase>,lsb|msb] | i2c[,<address>,<speed>] | can[,<speed>,<txid>,<rxid>] | sai[,<speed>]",
-    "l:usbsio spi[,<port>,<pin>,<speed>,<polarity>,<phase>] | i2c[,<address>,<speed>]",
-    "u?usb [[[<vid>,]<pid>] | [<path>]]",
-    "V|verbose",
-    "d|debug",
-    "j|json",
-    "n|noping",
-    "t:timeout <ms>",
-    nullptr
-};
+const char *const *const kDriverTable = k_optionsDefinition;
 
 const char *const kNull = "<null>";
 const int kEnd = Options::ENDOPTS;

@@ -66,7 +66,7 @@ TEST(BusPalParseTest, SpiFillsItsFieldsInOrderUpToARefusedWord)
 
 TEST(BusPalParseTest, I2cAddressIsCutToSevenBitsWithANote)
 {
-    RecordingLogger logger;
+    LogCapture logger;
     BusPalConfigData config;
     EXPECT_TRUE(BusPal::parse({ "i2c", "90" }, config));
     EXPECT_EQ(config.function, blfwk::kBusPalFunction_I2C);

@@ -61,7 +61,7 @@ protected:
         hid().input.insert(hid().input.end(), reports.begin(), reports.end());
     }
 
-    RecordingLogger logger;
+    LogCapture logger;
     std::unique_ptr<blfwk::UsbHidPacketizer> packetizer;
     uint8_t *packet = nullptr;
     uint32_t length = 0;

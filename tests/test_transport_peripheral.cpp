@@ -108,13 +108,13 @@ TEST_F(UsbHidPeripheralTest, TrafficIsDumpedOnePiecePerLogCallOnlyAtDebug2)
     UsbHidPeripheral peripheral(0x3b7c, 0x5e0d, "", "");
     const uint8_t report[] = { 0x01, 0x00, 0x00, 0x00 };
     {
-        RecordingLogger quiet(Logger::kDebug);
+        LogCapture quiet(Logger::kDebug);
         hid().input = { fakehid::Bytes{ 3, 0, 0, 0 } };
         peripheral.write(report, sizeof(report), 1000);
         peripheral.read(buffer, sizeof(buffer), nullptr, 10);
         EXPECT_TRUE(quiet.texts.empty());
     }
-    RecordingLogger logger(Logger::kDebug2);
+    LogCapture logger(Logger::kDebug2);
     EXPECT_EQ(peripheral.write(report, sizeof(report), 1000), kStatus_Success);
     EXPECT_EQ(logger.texts, (std::vector<std::string>{ "[", "01", " ", "00", " ", "00", " ", "00", "]\n" }));
     EXPECT_EQ(hid().writes.size(), 2u);
@@ -133,7 +133,7 @@ TEST_F(UsbHidPeripheralTest, TrafficIsDumpedOnePiecePerLogCallOnlyAtDebug2)
 TEST_F(UsbHidPeripheralTest, FailedWriteLogsTheLibraryErrorText)
 {
     UsbHidPeripheral peripheral(0x3b7c, 0x5e0d, "", "");
-    RecordingLogger logger;
+    LogCapture logger;
     const uint8_t report[] = { 0x02, 0x00, 0x00, 0x00 };
 
     hid().failingWrites = 1;

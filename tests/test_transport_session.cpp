@@ -61,7 +61,7 @@ protected:
 
 TEST_F(BootloaderTest, ConstructionFailuresThrowTheirMessagesAndOpenNothing)
 {
-    RecordingLogger logger;
+    LogCapture logger;
     EXPECT_EQ(constructionError(usbConfig()),
               "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e0d, sn=).");
     hid().devices.push_back({ 0x3b7c, 0x5e0d, L"", "" });
@@ -75,7 +75,7 @@ TEST_F(BootloaderTest, ConstructionFailuresThrowTheirMessagesAndOpenNothing)
 
 TEST_F(BootloaderTest, ConfigReachesThePeripheralAndDeletingTheSessionClosesTheDevice)
 {
-    RecordingLogger logger;
+    LogCapture logger;
     hid().devices.push_back({ 0x3b7c, 0x5e0d, L"A", "" });
     hid().devices.push_back({ 0x3b7c, 0x5e0d, L"B", "/dev/hidraw5" });
     Peripheral::PeripheralConfigData config = usbConfig();
@@ -102,7 +102,7 @@ TEST_F(BootloaderTest, ConfigReachesThePeripheralAndDeletingTheSessionClosesTheD
 
 TEST_F(BootloaderTest, InjectRunsTheCommandAndLogsItsDuration)
 {
-    RecordingLogger logger(Logger::kDebug);
+    LogCapture logger(Logger::kDebug);
     hid().devices.push_back({ 0x3b7c, 0x5e0d, L"", "" });
     Bootloader session(usbConfig());
     SendOnePacket command;

@@ -3,6 +3,7 @@
 #include "blfwk/Logging.h"
 #include "blfwk/MemoryCommands.h"
 #include "blfwk/format_string.h"
+#include "blfwk/log_texts.h"
 #include "blfwk/status_messages.h"
 
 #include <json/json.h>
@@ -145,7 +146,7 @@ bool Command::processResponse(const GenericResponsePacket *packet, uint8_t comma
     const uint32_t answeredTag = readPacketWord(packet, offsetof(GenericResponsePacket, commandTag));
     if (answeredTag != commandTag)
     {
-        Log::error("Error: expected commandTag 0x%x, received 0x%x\n", static_cast<unsigned>(commandTag),
+        Log::error("%sexpected commandTag 0x%x, received 0x%x\n", kLogErrorPrefix, static_cast<unsigned>(commandTag),
                    static_cast<unsigned>(answeredTag));
         m_responseValues.push_back(kStatus_UnknownCommand);
         return false;
@@ -169,10 +170,24 @@ bool Command::checkResponseTag(const void *packet, uint8_t expectedTag, const ch
     {
         return true;
     }
-    Log::error("Error: expected %s (0x%x), received 0x%x\n", expectedName, static_cast<unsigned>(expectedTag),
-               static_cast<unsigned>(tag));
+    Log::error("%sexpected %s (0x%x), received 0x%x\n", kLogErrorPrefix, expectedName,
+               static_cast<unsigned>(expectedTag), static_cast<unsigned>(tag));
     m_responseValues.push_back(kStatus_UnknownCommand);
     return false;
+}
+
+std::optional<bool> Command::checkResponseKind(const void *packet, uint8_t commandTag, uint8_t responseTag,
+                                               const char *responseName)
+{
+    if (!packet || readPacketHeader(packet).commandTag == kCommandTag_GenericResponse)
+    {
+        return processResponse(static_cast<const GenericResponsePacket *>(packet), commandTag);
+    }
+    if (!checkResponseTag(packet, responseTag, responseName))
+    {
+        return false;
+    }
+    return std::nullopt;
 }
 
 void Command::logResponses() const
@@ -184,8 +199,7 @@ void Command::logResponses() const
     }
 
     const status_t status = static_cast<status_t>(values->front());
-    Log::info("Response status = %d (0x%x) %s\n", status, static_cast<unsigned>(status),
-              getStatusMessage(status).c_str());
+    Log::info(kLogStatusFormat, status, static_cast<unsigned>(status), getStatusMessage(status).c_str());
 
     for (size_t i = 1; i < values->size(); ++i)
     {

@@ -2,6 +2,7 @@
 
 #include "blfwk/Command.h"
 #include "blfwk/Logging.h"
+#include "blfwk/log_texts.h"
 #include "blfwk/utils.h"
 
 #include <algorithm>
@@ -129,7 +130,7 @@ uint8_t *DataPacket::receiveFrom(Packetizer &device, uint32_t *byteCount, Progre
 
         if (length == 0 || !packet)
         {
-            Log::info("Data phase aborted by sender\n");
+            Log::info("%s\n", kLogDataPhaseAborted);
             break;
         }
 
@@ -137,7 +138,7 @@ uint8_t *DataPacket::receiveFrom(Packetizer &device, uint32_t *byteCount, Progre
         // would wrap the remaining count.
         length = std::min(length, *byteCount);
         m_dataConsumer->processData(packet, length);
-        Log::info("Version: %s", hexLine(packet, length).c_str());
+        Log::info(kLogVersionFormat, hexLine(packet, length).c_str());
 
         *byteCount -= length;
         if (*byteCount == 0)

@@ -25,15 +25,11 @@ void GetProperty::sendTo(Packetizer &packetizer)
 
 bool GetProperty::processResponse(const GetPropertyResponsePacket *packet)
 {
-    // A generic response may stand in for this one; the generic check also
-    // records a missing response.
-    if (!packet || readPacketHeader(packet).commandTag == kCommandTag_GenericResponse)
+    const std::optional<bool> verdict = checkResponseKind(packet, kCommandTag_GetProperty, kCommandTag_GetPropertyResponse,
+                                                          "kCommandTag_GetPropertyResponse");
+    if (verdict.has_value())
     {
-        return processResponse(reinterpret_cast<const uint8_t *>(packet));
-    }
-    if (!checkResponseTag(packet, kCommandTag_GetPropertyResponse, "kCommandTag_GetPropertyResponse"))
-    {
-        return false;
+        return *verdict;
     }
 
     const uint32_t status = readPacketWord(packet, offsetof(GetPropertyResponsePacket, status));

@@ -185,15 +185,11 @@ void ReadMemory::sendTo(Packetizer &packetizer)
 
 bool ReadMemory::processResponse(const ReadMemoryResponsePacket *packet)
 {
-    // A generic response may stand in for this one; the generic check also
-    // records a missing response.
-    if (!packet || readPacketHeader(packet).commandTag == kCommandTag_GenericResponse)
+    const std::optional<bool> verdict = checkResponseKind(packet, kCommandTag_ReadMemory, kCommandTag_ReadMemoryResponse,
+                                                          "kCommandTag_ReadMemoryResponse");
+    if (verdict.has_value())
     {
-        return processResponse(reinterpret_cast<const uint8_t *>(packet));
-    }
-    if (!checkResponseTag(packet, kCommandTag_ReadMemoryResponse, "kCommandTag_ReadMemoryResponse"))
-    {
-        return false;
+        return *verdict;
     }
 
     const uint32_t status = readPacketWord(packet, offsetof(ReadMemoryResponsePacket, status));

@@ -1,10 +1,12 @@
 #include "blfwk/status_messages.h"
 
+#include "blfwk/log_texts.h"
+
 namespace blfwk {
 
 // The first row of a status wins: 0 reads "Success.", never the flash driver's alias further down.
 const StatusMessageTableEntry g_statusCodes[] = {
-    { 0, "Success." },
+    { 0, kLogSuccessMessage },
     { 1, "Failure." },
     { 2, "kStatus_ReadOnly" },
     { 3, "kStatus_OutOfRange" },
@@ -97,7 +99,7 @@ const StatusMessageTableEntry g_statusCodes[] = {
     { 10001, "Command disallowed when security is enabled." },
     { 10002, "kStatus_AbortDataPhase" },
     { 10003, "kStatus_Ping" },
-    { 10004, "No response packet from target device." },
+    { 10004, kLogNoResponseMessage },
     { 10005, "No response packet from target device was expected." },
     { 10006, " Command is not supported\n" },
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "blfwk/host_types.h"
+
+#include <cstdint>
+#include <string>
+
+// Readers of the values of the driver's connection options. Each returns the
+// option's error text, or an empty text when it took the value.
+
+//! -p <name>[,<speed>]: the name must begin with c or C; a speed, when given,
+//! must be at least 1. @a port and @a speed are set even when the speed is
+//! refused.
+std::string readPortArgument(const std::string &value, std::string &port, int32_t &speed);
+
+//! -u <arg>: one part is a product ID below 0x10000 or else a device path; two
+//! parts are vendor and product ID, each at most 0xffff, both taken or
+//! neither. @a path becomes the path given, otherwise empty (also for any
+//! other number of parts, which leaves the IDs unchanged).
+std::string readUsbArgument(const std::string &value, uint16_t &vid, uint16_t &pid, std::string &path);
+
+//! -t <ms>: the packet time-out, an unsigned number.
+std::string readTimeoutArgument(const std::string &value, uint32_t &timeoutMs);
+
+//! -b <words>: replaces @a words by the comma-separated words of @a value,
+//! whose first must name a bridge-board function (spi, i2c, can, sai, gpio or
+//! clock).
+std::string readBusPalArgument(const std::string &value, string_vector_t &words);

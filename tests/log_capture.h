@@ -1,0 +1,52 @@
+#pragma once
+
+#include "blfwk/Logging.h"
+
+#include <cstdarg>
+#include <string>
+#include <vector>
+
+//! Installs itself as the process logger and records each text with its
+//! level instead of printing it.
+class LogCapture : public Logger
+{
+public:
+    explicit LogCapture(log_level_t filter = kInfo)
+    {
+        setFilterLevel(filter);
+        Log::setLogger(this);
+    }
+    ~LogCapture() override { Log::setLogger(nullptr); }
+
+    using Logger::log;
+    void log(log_level_t level, const char *fmt, va_list args) override
+    {
+        m_pendingLevel = level;
+        Logger::log(level, fmt, args);
+    }
+
+    bool contains(log_level_t level, const std::string &text) const
+    {
+        for (size_t i = 0; i < texts.size(); ++i)
+        {
+            if (levels[i] == level && texts[i] == text)
+            {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::vector<std::string> texts;
+    std::vector<log_level_t> levels;
+
+protected:
+    void _log(const char *msg) override
+    {
+        texts.push_back(msg);
+        levels.push_back(m_pendingLevel);
+    }
+
+private:
+    log_level_t m_pendingLevel = kInfo;
+};
