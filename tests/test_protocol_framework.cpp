@@ -1,6 +1,5 @@
 #include "blfwk/Command.h"
 #include "blfwk/MemoryCommands.h"
-#include "blfwk/status_messages.h"
 
 #include "fake_packetizer.h"
 
@@ -33,16 +32,8 @@ Bytes bytesOf(const CommandPacket &packet)
 
 } // namespace
 
-TEST(StatusMessages, LookupTakesTheFirstOf240RowsAndNamesUnknownCodesByNumber)
+TEST(StatusMessages, LookupTakesTheFirstRowOfACodeAndNamesUnknownCodesByNumber)
 {
-    size_t rows = 0;
-    while (g_statusCodes[rows].status != kStatusMessageTableEnd)
-    {
-        ++rows;
-    }
-    EXPECT_EQ(rows, 240u);
-    EXPECT_STREQ(g_statusCodes[rows].message, "");
-
     EXPECT_EQ(Command::getStatusMessage(0), "Success.");
     EXPECT_EQ(Command::getStatusMessage(10006), " Command is not supported\n");
     EXPECT_EQ(Command::getStatusMessage(1801), " Send command failed");

@@ -102,29 +102,6 @@ TEST(RivuvoFailures, TransportsOtherThanUsbAreRefusedByTheSession)
               QStringList{ "Error: spi is not valid for option -b/--buspal.\n" });
 }
 
-TEST(RivuvoFailures, MalformedAnswersAreRejectedWithTheirOwnTexts)
-{
-    struct Case
-    {
-        const char *fault;
-        const char *text;
-    };
-    const Case cases[] = {
-        { "report-id:flash-erase-region", "usbhid: received unexpected report=4\n" },
-        { "long-length:flash-erase-region", "Data packet size(8193) is bigger than max supported size(8192)." },
-        { "short:flash-erase-region", "usbhid: received only 8 bytes of packet with length 12\n" },
-        { "wrong-tag:flash-erase-region", "Error: expected kCommandTag_GenericResponse (0xa0), received 0xaf\n" },
-        { "other-tag:flash-erase-region", "Error: expected commandTag 0x2, received 0x1\n" },
-    };
-    for (const Case &c : cases)
-    {
-        SimEnvironment sim({ { "VORN_SIM_FAULT", c.fault } });
-        RivuvoRun run(withDevice({ "flash-erase-region", "0", "0x1000" }));
-        EXPECT_TRUE(has(run, c.text)) << c.fault << ": " << run.joined();
-        EXPECT_FALSE(has(run, "Response status = 0 (0x0) Success")) << c.fault;
-    }
-}
-
 TEST(RivuvoFailures, AMissingResponseIsNoResponseAndReachesTheShellAsTwenty)
 {
     SimEnvironment sim({ { "VORN_SIM_FAULT", "silent:flash-erase-region" } });
@@ -195,27 +172,6 @@ TEST(RivuvoFailures, AnUnplugDuringTheWriteIsNoResponse)
 
     // Plugged in again, it answers.
     EXPECT_EQ(RivuvoRun(withDevice({ "read-memory", "0", "4" })).code, 0);
-}
-
-TEST(RivuvoFailures, AFailedPacketSizeQueryFallsBackToSmallPackets)
-{
-    for (const char *fault : { "status:get-property:10300", "packet-size:0", "packet-size:none" })
-    {
-        TempDir dir;
-        SimEnvironment sim({ { "VORN_SIM_FAULT", fault }, { "VORN_SIM_TRACE", dir.file("trace") } });
-        ASSERT_EQ(RivuvoRun(withDevice({ "flash-erase-region", "0", "0x1000" })).code, 0);
-        RivuvoRun run(withDevice({ "write-memory", "0", "{{" + std::string(80, '1') + "}}" }));
-        EXPECT_TRUE(run.texts.contains("Warning: Failed to get packet size. Using default size(32)")) << fault;
-        EXPECT_EQ(run.texts.last(), "Wrote 40 of 40 bytes.\n") << fault;
-
-        std::ifstream trace(dir.file("trace"));
-        int dataReports = 0;
-        for (std::string l; std::getline(trace, l);)
-        {
-            dataReports += l.rfind("> 02 00 20 00", 0) == 0 || l.rfind("> 02 00 08 00", 0) == 0;
-        }
-        EXPECT_EQ(dataReports, 2) << fault << ": 32 then 8 bytes";
-    }
 }
 
 TEST(RivuvoFailures, AnswersAreJudgedByTheFieldsTheirCheckReads)

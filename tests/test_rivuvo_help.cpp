@@ -1,3 +1,4 @@
+#include "rivuvo_connection.h"
 #include "rivuvo_run.h"
 
 #include <algorithm>
@@ -7,30 +8,14 @@ namespace {
 
 std::vector<std::string> lines(const std::string &text)
 {
-    std::istringstream in(text);
-    std::vector<std::string> result;
-    for (std::string l; std::getline(in, l);)
-    {
-        result.push_back(l);
-    }
-    return result;
+    return linesOf(std::istringstream(text));
 }
 
-TEST(RivuvoHelp, NoArgumentsPrintTheUsageLineAndTheThreeBlocks)
+TEST(RivuvoHelp, NoArgumentsPrintTheUsageLineThenTheThreeBlocksInOrder)
 {
     RivuvoRun run({});
     EXPECT_EQ(run.code, 0);
-    std::vector<std::string> out = lines(run.printed);
-    ASSERT_GT(out.size(), 10u);
-    EXPECT_EQ(out[0], "usage: rivuvo [-?|--help] [-v|--version] [-p|--port <name>[,<speed>]]");
-    EXPECT_EQ(out[1], "              [-i|--i2c <name>[,<address>,<speed>]]");
-    bool usbItem = false;
-    for (const std::string &l : out)
-    {
-        usbItem = usbItem || l.find("[-u|--usb [[[[<vid>,]<pid>] | [<path>]]]]") != std::string::npos;
-    }
-    EXPECT_TRUE(usbItem);
-
+    EXPECT_EQ(run.printed.rfind("usage: rivuvo [-?|--help] [-v|--version]", 0), 0u) << run.printed;
     const size_t options = run.printed.find("\nOptions:\n");
     const size_t memory = run.printed.find("\nMemory ID:\n");
     const size_t commands = run.printed.find("\nCommand:\n");
@@ -71,18 +56,10 @@ TEST(RivuvoHelp, HelpEntriesStartAfterTwoBlanksAndDescriptionsInColumn32)
             EXPECT_EQ(l->find_first_not_of(' ', gap), 31u) << *l;
         }
     }
+    // Each syntax stands whole on its own line, however long.
     for (const char *row : {
-             "  -u/--usb [[[<vid>,]<pid>] | [<path>]]\n",
-             "                               vid/pid (default=0x3b7c,0x5e03) or device path\n",
-             "  -j/--json                    Print output in JSON format to aid automation.\n",
-             "                               (default=5000)\n",
              "  -b/--buspal spi[,<speed>,<polarity>,<phase>,lsb|msb] | i2c[,<address>,<speed>] | "
              "can[,<speed>,<txid>,<rxid>] | sai[,<speed>]\n",
-             "  0                            Internal Memory\n",
-             "  289 (0x121)                  uSDHC MMC Memory\n",
-             "  reset                        Reset the chip\n",
-             "                               1  Bootloader version\n",
-             "                               30 Byte write timeout in milliseconds\n",
              "  write-memory <addr> [<file>[,byte_count]| {{<hex-data>}}] [memory_id]\n",
          })
     {
@@ -108,46 +85,54 @@ TEST(RivuvoHelp, OptionsWithoutACommandPrintTheUsage)
     EXPECT_TRUE(run.texts.isEmpty());
 }
 
-TEST(RivuvoHelp, UsbArgumentForms)
+TEST(RivuvoOptions, UsbArgumentSelectsAProductAVendorAndProductOrAPath)
 {
-    char program[] = "rivuvo";
-    auto parse = [&](std::vector<std::string> words) {
-        words.insert(words.begin(), program);
-        words.push_back("--");
-        words.push_back("reset");
-        std::vector<char *> argv;
-        for (std::string &w : words)
-        {
-            argv.push_back(w.data());
-        }
-        auto rivuvo = std::make_unique<RiVuvo>(static_cast<int>(argv.size()), argv.data(), nullptr);
-        // Construction failures of the device are fine here: only the options matter.
-        testing::internal::CaptureStdout();
-        rivuvo->run();
-        testing::internal::GetCapturedStdout();
-        return rivuvo;
+    struct Case
+    {
+        const char *value;
+        uint16_t vid, pid;
+        const char *path;
     };
-    auto one = parse({ "-t", "1", "-u", "0x5e0c" });
-    EXPECT_EQ(one->m_usbVid, 0x3b7c);
-    EXPECT_EQ(one->m_usbPid, 0x5e0c);
-    EXPECT_EQ(one->m_usbPath, "");
+    const Case cases[] = {
+        { "0x5e0c", 0x3b7c, 0x5e0c, "" },           // one number: the product only
+        { "/dev/hidraw9", 0x3b7c, 0x5e03, "/dev/hidraw9" },
+        { "0x10000", 0x3b7c, 0x5e03, "0x10000" },   // too large for an ID: a path
+        { "1,2,3", 0x3b7c, 0x5e03, "" },            // neither form: IDs kept, no path
+        { "0x1234,0x5678", 0x1234, 0x5678, "" },
+    };
+    for (const Case &c : cases)
+    {
+        uint16_t vid = 0x3b7c, pid = 0x5e03;
+        std::string path = "stale";
+        EXPECT_EQ(readUsbArgument(c.value, vid, pid, path), "") << c.value;
+        EXPECT_EQ(vid, c.vid) << c.value;
+        EXPECT_EQ(pid, c.pid) << c.value;
+        EXPECT_EQ(path, c.path) << c.value;
+    }
+    uint16_t vid = 1, pid = 2;
+    std::string path;
+    EXPECT_NE(readUsbArgument("0x1234,0x10000", vid, pid, path), "");
+    EXPECT_EQ(vid, 1) << "a refused pair sets neither ID";
+}
 
-    auto path = parse({ "-t", "1", "-u", "/dev/hidraw9" });
-    EXPECT_EQ(path->m_usbPid, 0x5e03);
-    EXPECT_EQ(path->m_usbPath, "/dev/hidraw9");
-
-    auto three = parse({ "-t", "1", "-u", "1,2,3" });
-    EXPECT_EQ(three->m_usbVid, 0x3b7c);
-    EXPECT_EQ(three->m_usbPid, 0x5e03);
-    EXPECT_EQ(three->m_usbPath, "");
-    EXPECT_TRUE(three->m_useUsb);
-
-    auto both = parse({ "-n", "--timeout=7", "--usb=0x1234,0x5678" });
-    EXPECT_EQ(both->m_usbVid, 0x1234);
-    EXPECT_EQ(both->m_usbPid, 0x5678);
-    EXPECT_EQ(both->m_packetTimeoutMs, 7u);
-    EXPECT_FALSE(both->m_ping);
-    EXPECT_EQ(both->m_cmdv, (string_vector_t{ "reset" }));
+TEST(RivuvoOptions, ReachTheRunInEveryWrittenForm)
+{
+    std::vector<std::string> words = { "rivuvo", "-n", "--timeout=7", "--usb=0x1234,0x5678", "--", "reset" };
+    std::vector<char *> argv;
+    for (std::string &w : words)
+    {
+        argv.push_back(w.data());
+    }
+    RiVuvo rivuvo(static_cast<int>(argv.size()), argv.data(), nullptr);
+    // Whether the reset reaches a device does not matter here.
+    testing::internal::CaptureStdout();
+    rivuvo.run();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(rivuvo.m_usbVid, 0x1234);
+    EXPECT_EQ(rivuvo.m_usbPid, 0x5678);
+    EXPECT_EQ(rivuvo.m_packetTimeoutMs, 7u);
+    EXPECT_FALSE(rivuvo.m_ping);
+    EXPECT_EQ(rivuvo.m_cmdv, (string_vector_t{ "reset" }));
 }
 
 } // namespace
