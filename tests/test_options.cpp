@@ -67,56 +67,66 @@ TEST(OptionParser, TakesARequiredValueInEveryWrittenForm)
     EXPECT_EQ(p.results, (Results{{'p', "COM3:9600=x"}, {kEnd, kNull}})) << "split at the first separator only";
 }
 
-TEST(OptionParser, ReportsAmbiguousAbbreviationsAndPrefersExactNamesInAnyCase)
+// One parse per row: the words, what each call returned, and the parser's
+// diagnostics on standard error.
+TEST(OptionParser, ReadsEachWrittenFormUnderEachControl)
 {
-    const char *const table[] = {"v|version", "V|verbose", "d|debug", "e|verb", nullptr};
-    const Parsed p = parse(table, {"--ver", "--VERSION", "--verb", "--De"});
-    EXPECT_EQ(p.results,
-              (Results{{Options::AMBIGUOUS, "ver"}, {'v', kNull}, {'e', kNull}, {'d', kNull}, {kEnd, kNull}}));
-    EXPECT_EQ(p.diagnostics, "rivuvo: ambiguous option --ver.\n");
-}
-
-TEST(OptionParser, ReturnsGroupedOptionsInTurnAndGoesOnPastUnknownWords)
-{
-    const Parsed p = parse(kDriverTable, {"-nV", "--zzz=1", "--=x", "-nxV", "-d"});
-    EXPECT_EQ(p.results, (Results{{'n', kNull}, {'V', kNull}, {Options::BADKWD, "zzz=1"}, {Options::BADKWD, "=x"},
-                                  {'n', kNull}, {Options::BADCHAR, "xV"}, {'V', kNull}, {'d', kNull}, {kEnd, kNull}}));
-    EXPECT_EQ(p.index, 5);
-    EXPECT_EQ(p.diagnostics, "rivuvo: unknown option --zzz=1.\n"
-                             "rivuvo: unknown option --=x.\n"
-                             "rivuvo: unknown option -x.\n");
-}
-
-TEST(OptionParser, GuessesTheOtherFormForUnknownWordsUnlessTold)
-{
-    Parsed p = parse(kDriverTable, {"-help", "--nV"});
-    EXPECT_EQ(p.results, (Results{{'?', kNull}, {'n', kNull}, {'V', kNull}, {kEnd, kNull}}));
-    EXPECT_EQ(p.diagnostics, "");
-
-    p = parse(kDriverTable, {"-help", "--nV"}, Options::NOGUESSING);
-    EXPECT_EQ(p.results, (Results{{Options::BADCHAR, "help"}, {Options::BADCHAR, "elp"}, {'l', "p"},
-                                  {Options::BADKWD, "nV"}, {kEnd, kNull}}));
-    EXPECT_EQ(p.diagnostics, "rivuvo: unknown option -h.\nrivuvo: unknown option -e.\nrivuvo: unknown option --nV.\n");
-}
-
-TEST(OptionParser, TakesAnOptionalValueOnlyFromAWordThatIsNoOption)
-{
-    const Parsed p = parse(kDriverTable, {"-u", "-d", "-u", "0x1234", "-u", "-", "--usb", ""});
-    EXPECT_EQ(p.results,
-              (Results{{'u', kNull}, {'d', kNull}, {'u', "0x1234"}, {'u', "-"}, {'u', ""}, {kEnd, kNull}}));
-    EXPECT_EQ(p.diagnostics, "") << "a missing optional value is no error";
-}
-
-TEST(OptionParser, TakesARequiredValueWhateverItLooksLikeAndReportsValueMistakes)
-{
-    Parsed p = parse(kDriverTable, {"-p", "-d", "--port", "--", "--help=x", "-t"});
-    EXPECT_EQ(p.results, (Results{{'p', "-d"}, {'p', "--"}, {'?', "x"}, {'t', kNull}, {kEnd, kNull}}));
-    EXPECT_EQ(p.diagnostics, "rivuvo: option --help does NOT take an argument.\n"
-                             "rivuvo: argument required for -t option.\n");
-
-    p = parse(kDriverTable, {"--port"});
-    EXPECT_EQ(p.results, (Results{{'p', kNull}, {kEnd, kNull}}));
-    EXPECT_EQ(p.diagnostics, "rivuvo: argument required for --port option.\n");
+    const char *const cased[] = {"v|version", "V|verbose", "d|debug", "e|verb", nullptr};
+    const char *const letters[] = {"a|alpha", "b:beta", nullptr};
+    struct Case
+    {
+        const char *behaviour;
+        const char *const *table;
+        unsigned ctrls;
+        std::vector<const char *> words;
+        Results results;
+        std::string diagnostics;
+    };
+    const Case cases[] = {
+        {"an ambiguous abbreviation is reported; exact names win in any case", cased, Options::DEFAULT,
+         {"--ver", "--VERSION", "--verb", "--De"},
+         {{Options::AMBIGUOUS, "ver"}, {'v', kNull}, {'e', kNull}, {'d', kNull}, {kEnd, kNull}},
+         "rivuvo: ambiguous option --ver.\n"},
+        {"grouped options come in turn; unknown words are reported and passed", kDriverTable, Options::DEFAULT,
+         {"-nV", "--zzz=1", "--=x", "-nxV", "-d"},
+         {{'n', kNull}, {'V', kNull}, {Options::BADKWD, "zzz=1"}, {Options::BADKWD, "=x"}, {'n', kNull},
+          {Options::BADCHAR, "xV"}, {'V', kNull}, {'d', kNull}, {kEnd, kNull}},
+         "rivuvo: unknown option --zzz=1.\nrivuvo: unknown option --=x.\nrivuvo: unknown option -x.\n"},
+        {"an unknown word is tried in the other form", kDriverTable, Options::DEFAULT, {"-help", "--nV"},
+         {{'?', kNull}, {'n', kNull}, {'V', kNull}, {kEnd, kNull}}, ""},
+        {"... unless guessing is off", kDriverTable, Options::NOGUESSING, {"-help", "--nV"},
+         {{Options::BADCHAR, "help"}, {Options::BADCHAR, "elp"}, {'l', "p"}, {Options::BADKWD, "nV"}, {kEnd, kNull}},
+         "rivuvo: unknown option -h.\nrivuvo: unknown option -e.\nrivuvo: unknown option --nV.\n"},
+        {"an optional value comes only from a word that is no option; none missing is no error", kDriverTable,
+         Options::DEFAULT, {"-u", "-d", "-u", "0x1234", "-u", "-", "--usb", ""},
+         {{'u', kNull}, {'d', kNull}, {'u', "0x1234"}, {'u', "-"}, {'u', ""}, {kEnd, kNull}}, ""},
+        {"a required value is taken whatever it looks like", kDriverTable, Options::DEFAULT,
+         {"-p", "-d", "--port", "--", "--help=x", "-t"},
+         {{'p', "-d"}, {'p', "--"}, {'?', "x"}, {'t', kNull}, {kEnd, kNull}},
+         "rivuvo: option --help does NOT take an argument.\nrivuvo: argument required for -t option.\n"},
+        {"a missing required value of a long option", kDriverTable, Options::DEFAULT, {"--port"},
+         {{'p', kNull}, {kEnd, kNull}}, "rivuvo: argument required for --port option.\n"},
+        {"quiet keeps the results but writes nothing", kDriverTable, Options::QUIET,
+         {"--ver", "-x", "--help=1", "--zzz", "-p"},
+         {{Options::AMBIGUOUS, "ver"}, {Options::BADCHAR, "x"}, {'?', "1"}, {Options::BADKWD, "zzz"}, {'p', kNull},
+          {kEnd, kNull}},
+         ""},
+        {"short characters match in any case only when asked", letters, Options::NOGUESSING, {"-A", "-B2"},
+         {{Options::BADCHAR, "A"}, {Options::BADCHAR, "B2"}, {Options::BADCHAR, "2"}, {kEnd, kNull}},
+         "rivuvo: unknown option -A.\nrivuvo: unknown option -B.\nrivuvo: unknown option -2.\n"},
+        {"... as here", letters, Options::NOGUESSING | Options::ANYCASE, {"-A", "-B2"},
+         {{'a', kNull}, {'b', "2"}, {kEnd, kNull}}, ""},
+        {"long-only reads single-dash words as long names", kDriverTable, Options::LONG_ONLY,
+         {"-help", "-nV", "--json", "-port"},
+         {{'?', kNull}, {'n', kNull}, {'V', kNull}, {'j', kNull}, {'p', kNull}, {kEnd, kNull}},
+         "rivuvo: argument required for -port option.\n"},
+    };
+    for (const Case &c : cases)
+    {
+        const Parsed p = parse(c.table, c.words, c.ctrls);
+        EXPECT_EQ(p.results, c.results) << c.behaviour;
+        EXPECT_EQ(p.diagnostics, c.diagnostics) << c.behaviour;
+    }
 }
 
 TEST(OptionParser, ConsumesTheDoubleDashButNotTheFirstPlainWord)
@@ -134,32 +144,6 @@ TEST(OptionParser, ConsumesTheDoubleDashButNotTheFirstPlainWord)
     p = parse(kDriverTable, {"-", "-n"});
     EXPECT_EQ(p.results, (Results{{kEnd, kNull}})) << "a lone dash is a plain word";
     EXPECT_EQ(p.index, 0);
-}
-
-TEST(OptionParser, QuietWritesNoDiagnosticsButKeepsTheResults)
-{
-    const Parsed p = parse(kDriverTable, {"--ver", "-x", "--help=1", "--zzz", "-p"}, Options::QUIET);
-    EXPECT_EQ(p.results, (Results{{Options::AMBIGUOUS, "ver"}, {Options::BADCHAR, "x"}, {'?', "1"},
-                                  {Options::BADKWD, "zzz"}, {'p', kNull}, {kEnd, kNull}}));
-    EXPECT_EQ(p.diagnostics, "");
-}
-
-TEST(OptionParser, MatchesShortCharactersInAnyCaseOnlyWhenAsked)
-{
-    const char *const table[] = {"a|alpha", "b:beta", nullptr};
-    Parsed p = parse(table, {"-A", "-B2"}, Options::NOGUESSING);
-    EXPECT_EQ(p.results,
-              (Results{{Options::BADCHAR, "A"}, {Options::BADCHAR, "B2"}, {Options::BADCHAR, "2"}, {kEnd, kNull}}));
-    p = parse(table, {"-A", "-B2"}, Options::NOGUESSING | Options::ANYCASE);
-    EXPECT_EQ(p.results, (Results{{'a', kNull}, {'b', "2"}, {kEnd, kNull}}));
-}
-
-TEST(OptionParser, LongOnlyReadsSingleDashWordsAsLongNames)
-{
-    const Parsed p = parse(kDriverTable, {"-help", "-nV", "--json", "-port"}, Options::LONG_ONLY);
-    EXPECT_EQ(p.results,
-              (Results{{'?', kNull}, {'n', kNull}, {'V', kNull}, {'j', kNull}, {'p', kNull}, {kEnd, kNull}}));
-    EXPECT_EQ(p.diagnostics, "rivuvo: argument required for -port option.\n");
 }
 
 TEST(OptionParser, PlusWordsAreLongOptionsUnderPlusAndListValuesUnderShortOnly)
