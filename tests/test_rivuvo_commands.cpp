@@ -62,36 +62,26 @@ TEST(RivuvoCommands, AVersionReadLogsTheRoadInOrderAndSendsTheReadPacket)
     EXPECT_EQ(trace[3], "< 03 00 0c 00 a0 00 00 02 00 00 00 00 03 00 00 00");
 }
 
-TEST(RivuvoCommands, EraseSendsTheRegionAndReportsSuccessLast)
+TEST(RivuvoCommands, ErasesAndResetSendTheirPacketsAndReportSuccessLast)
 {
     TempDir dir;
     SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
 
-    RivuvoRun run(line({ "flash-erase-region", "0x00", "0x71000" }));
-
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.texts, (QStringList{ "Inject command 'flash-erase-region'\n",
-                                       "Successful generic response to command 'flash-erase-region'\n",
-                                       "Response status = 0 (0x0) Success.\n" }));
-    std::vector<std::string> trace = traceLines(dir.file("trace"));
-    ASSERT_FALSE(trace.empty());
-    EXPECT_EQ(trace[0], "> 01 00 10 00 02 00 00 03 00 00 00 00 00 10 07 00 00 00 00 00");
-}
-
-TEST(RivuvoCommands, EraseAllAndResetSendTheirPackets)
-{
-    TempDir dir;
-    SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
-
+    RivuvoRun region(line({ "flash-erase-region", "0x00", "0x71000" }));
+    EXPECT_EQ(region.code, 0);
+    EXPECT_EQ(region.texts, (QStringList{ "Inject command 'flash-erase-region'\n",
+                                          "Successful generic response to command 'flash-erase-region'\n",
+                                          "Response status = 0 (0x0) Success.\n" }));
     EXPECT_EQ(RivuvoRun(line({ "flash-erase-all" })).code, 0);
     RivuvoRun reset(line({ "reset" }));
     EXPECT_EQ(reset.code, 0);
     EXPECT_EQ(reset.texts.last(), "Response status = 0 (0x0) Success.\n");
 
     std::vector<std::string> trace = traceLines(dir.file("trace"));
-    ASSERT_EQ(trace.size(), 4u);
-    EXPECT_EQ(trace[0], "> 01 00 08 00 01 00 00 01 00 00 00 00");
-    EXPECT_EQ(trace[2], "> 01 00 04 00 0b 00 00 00");
+    ASSERT_EQ(trace.size(), 6u);
+    EXPECT_EQ(trace[0], "> 01 00 10 00 02 00 00 03 00 00 00 00 00 10 07 00 00 00 00 00");
+    EXPECT_EQ(trace[2], "> 01 00 08 00 01 00 00 01 00 00 00 00");
+    EXPECT_EQ(trace[4], "> 01 00 04 00 0b 00 00 00");
 
     // The controller restarted in update mode and answers again.
     EXPECT_EQ(RivuvoRun(line({ "read-memory", "0x70006", "6" })).code, 0);
