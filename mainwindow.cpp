@@ -279,7 +279,7 @@ void MainWindow::createAccessHint()
 {
     accessHint = new QLabel(QString::fromLatin1(kAccessHintText), ui->pageConnectController);
     accessHint->setObjectName(QStringLiteral("lblAccessHint"));
-    accessHint->setGeometry(scaledRect(size(), 0.1, 0.865, 0.8, 0.08));
+    accessHint->setGeometry(scaledRect(size(), 0.2, 0.865, 0.6, 0.08));
     accessHint->setStyleSheet(QString::fromLatin1(kStyleWhite));
     accessHint->setAlignment(Qt::AlignCenter);
     accessHint->setWordWrap(true);

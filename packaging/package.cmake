@@ -2,14 +2,14 @@
 
 set(VORN_MAINTAINER "VORN <support@vorn.invalid>" CACHE STRING "Maintainer field of the Debian package")
 
-# Debian keeps the packaging's changelog next to the copyright file.
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
+# Debian keeps the changelog of a native package next to the copyright file.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
-  COMMAND sh -c "${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_LIST_DIR}/changelog > ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz"
+  COMMAND sh -c "${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_LIST_DIR}/changelog > ${CMAKE_BINARY_DIR}/packaging/changelog.gz"
   DEPENDS ${CMAKE_CURRENT_LIST_DIR}/changelog
   VERBATIM)
-add_custom_target(vorn_debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz)
-install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
+add_custom_target(vorn_debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelvo-updater
   COMPONENT debian EXCLUDE_FROM_ALL)
 

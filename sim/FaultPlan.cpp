@@ -96,12 +96,11 @@ std::string parseEntry(const std::string &entry, Fault &fault)
     {
         if (parts.size() != 1)
         {
-            return "expected denied without a command";
+            return "expected denied";
         }
         fault.kind = FaultKind::Denied;
         return std::string();
     }
-
     if (kind == "packet-size")
     {
         if (parts.size() != 2)

@@ -66,9 +66,11 @@ check_tree() {
 }
 
 check_deb() {
+  local listing
+  listing=$(dpkg-deb -c "$1")
   # Directories are listed too; only files and links count.
-  dpkg-deb -c "$1" | awk '$1 !~ /^d/ { print $6 }' | grep -v '/changelog.Debian.gz$' | sort | same_list
-  dpkg-deb -c "$1" | grep -q ' ./usr/share/doc/kelvo-updater/changelog.Debian.gz$' || fail "no changelog.Debian.gz"
+  awk '$1 !~ /^d/ { print $6 }' <<<"$listing" | grep -v '/changelog.gz$' | sort | same_list
+  grep -q ' ./usr/share/doc/kelvo-updater/changelog.gz$' <<<"$listing" || fail "no changelog.gz"
 }
 
 case "${1:-}" in

@@ -27,13 +27,12 @@ ToolRun runTool(const std::string &arguments)
     TempDir dir;
     const std::string tool = std::string(RIVUVO_SIM_PATH) + " " + arguments;
     ToolRun run;
-    const int status =
-        std::system((tool + " >" + dir.file("out") + " 2>" + dir.file("err")).c_str());
+    const int status = std::system((tool + " >" + dir.file("out") + " 2>" + dir.file("err")).c_str());
     EXPECT_TRUE(WIFEXITED(status));
     run.code = WEXITSTATUS(status);
     run.out = simtest::readFile(dir.file("out"));
     run.err = simtest::readFile(dir.file("err"));
-    std::system((tool + " >" + dir.file("both") + " 2>&1").c_str());
+    EXPECT_EQ(std::system((tool + " >" + dir.file("both") + " 2>&1").c_str()), status);
     run.both = simtest::readFile(dir.file("both"));
     return run;
 }
