@@ -9,6 +9,8 @@
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
+    // Wayland takes the window's icon and name from the desktop entry of this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VORN_APP_ID));
     MainWindow window;
 #ifdef VORN_WALKTHROUGH
     Walkthrough walkthrough(&window);

@@ -5,6 +5,8 @@
 #include "vornclosebutton.h"
 #include "vornprogressbar.h"
 #include "workerthread.h"
+#include "blfwk/UsbHidPeripheral.h"
+#include "blfwk/UsbHidPresence.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,6 +41,8 @@ const char kSuccessText[] = "Response status = 0 (0x0) Success";
 const char kNoResponseText[] = "No response packet from target device";
 const char kStatusPrefix[] = "Response status = ";
 const char kUpdateFileName[] = "/updatefile.bin";
+const char kAccessHintText[] = "The controller is plugged in, but this user may not open it. Install the "
+                               "updater's udev rule, then plug the controller in again.";
 
 enum Page
 {
@@ -112,6 +116,7 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     GenerateUI();
+    createAccessHint();
     lstMsg = None;
     timerId = startTimer(kPollPeriodMs, Qt::CoarseTimer);
 }
@@ -270,6 +275,43 @@ void MainWindow::GenerateUI()
     connect(closeButton, &vornCloseButton::vornCloseClicked, this, &MainWindow::on_close_clicked);
 }
 
+void MainWindow::createAccessHint()
+{
+    accessHint = new QLabel(QString::fromLatin1(kAccessHintText), ui->pageConnectController);
+    accessHint->setObjectName(QStringLiteral("lblAccessHint"));
+    accessHint->setGeometry(scaledRect(size(), 0.2, 0.865, 0.6, 0.08));
+    accessHint->setStyleSheet(QString::fromLatin1(kStyleWhite));
+    accessHint->setAlignment(Qt::AlignCenter);
+    accessHint->setWordWrap(true);
+    QFont font(QStringLiteral("DIN Next W1G"));
+    font.setPixelSize(qMax(1, static_cast<int>(0.026 * height())));
+    accessHint->setFont(font);
+    accessHint->hide();
+}
+
+//! Looks up, after a failed open, which refused controllers are still
+//! plugged in, and shows the hint while one is.
+void MainWindow::checkAccess()
+{
+    // Listing goes through hidapi, which a run may be using: only between runs.
+    if (pendingAccessCheck < 0 || !engineIdle())
+    {
+        return;
+    }
+    refusedVariants |= static_cast<quint8>(1u << pendingAccessCheck);
+    pendingAccessCheck = -1;
+    for (int i = 0; i < kVariantCount; ++i)
+    {
+        const QStringList ids = QString::fromLatin1(VidPid[i]).split(QLatin1Char(','));
+        if ((refusedVariants & (1u << i)) &&
+            !blfwk::isUsbHidDevicePresent(ids.value(0).toUShort(nullptr, 0), ids.value(1).toUShort(nullptr, 0)))
+        {
+            refusedVariants &= static_cast<quint8>(~(1u << i));
+        }
+    }
+    accessHint->setVisible(refusedVariants != 0);
+}
+
 void MainWindow::ReadConfig()
 {
     QFile file(QString::fromLatin1(kVersionImage));
@@ -400,6 +442,7 @@ void MainWindow::ResetDevice()
 
 void MainWindow::timerEvent(QTimerEvent *)
 {
+    checkAccess();
     if (lstMsg == SendBinary && engineIdle())
     {
         // The write is over, whatever its outcome: its image copy has served.
@@ -483,9 +526,15 @@ void MainWindow::parseVersionLog(const QString &msg)
         ui->lblCurrentVersion->setText(controllerVersion);
         ui->lblSameVersion->setText(controllerVersion);
         controllerFound = 1;
+        refusedVariants = 0;
+        accessHint->hide();
     }
     else if (msg.contains(QLatin1String("Error")))
     {
+        if (msg.contains(QLatin1String(blfwk::kUsbHidOpenFailure)))
+        {
+            pendingAccessCheck = foundIndex;
+        }
         controllerFound = 0;
         foundIndex = static_cast<quint8>((foundIndex + 1) % kVariantCount);
         // The controller is gone: an erase still waiting for its turn must not

@@ -106,6 +106,8 @@ private:
     void parseWriteLog(const QString &msg);
     void showProgress(int percent);
     void showPage(int index);
+    void createAccessHint();
+    void checkAccess();
 
     //! The worker of the last step; null once it has been deleted, which
     //! happens only after every text of its run has been handled.
@@ -116,4 +118,11 @@ private:
     //! The engine's copy of the image path; stays unchanged while a run may use it.
     QByteArray updateFileArg;
     bool configErrorShown;
+    //! Shown on the connect page while a controller is plugged in that this
+    //! user may not open.
+    QLabel *accessHint = nullptr;
+    //! Variants (bit = VidPid index) whose open failed while they were plugged in.
+    quint8 refusedVariants = 0;
+    //! Variant whose open failed and is still to be looked up; -1 for none.
+    int pendingAccessCheck = -1;
 };

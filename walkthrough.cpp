@@ -5,6 +5,7 @@
 #include "vornbutton.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QStackedWidget>
@@ -71,6 +72,10 @@ bool Walkthrough::configure(const QStringList &arguments)
     m_limit.start(limitSeconds * 1000);
     connect(m_window->ui->stackedWidget, &QStackedWidget::currentChanged, this, &Walkthrough::onPageChanged);
     connect(m_window, &MainWindow::progressShown, this, &Walkthrough::onProgress);
+    if (QLabel *hint = m_window->findChild<QLabel *>(QStringLiteral("lblAccessHint")))
+    {
+        hint->installEventFilter(this);
+    }
     // The first picture once the window is on screen and has painted.
     QMetaObject::invokeMethod(this, &Walkthrough::start, Qt::QueuedConnection);
     return true;
@@ -99,6 +104,16 @@ void Walkthrough::onPageChanged(int index)
         // Left on screen for a moment when someone is watching.
         QTimer::singleShot(m_holdMs, qApp, [] { QCoreApplication::exit(0); });
     }
+}
+
+bool Walkthrough::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show)
+    {
+        // Taken once the hint has been laid out and painted with the page.
+        QTimer::singleShot(0, this, [this] { save(QStringLiteral("accessHint")); });
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void Walkthrough::onProgress(int percent)

@@ -9,7 +9,8 @@ class MainWindow;
 
 //! Drives one whole update without a user, for demonstrations against the
 //! virtual controller: clicks the update button when it is offered, saves a
-//! picture of the window at every page change and one at half progress, and
+//! picture of the window at every page change, one at half progress and one
+//! whenever the connect page's access hint appears, and
 //! ends the program with 0 once the finished page shows, or with 1 when it has
 //! not shown within the time limit.
 class Walkthrough : public QObject
@@ -32,6 +33,9 @@ public:
     bool active() const { return m_active; }
     //! Picture file names saved so far, in order.
     QStringList saved() const { return m_saved; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void start();

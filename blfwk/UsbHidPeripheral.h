@@ -9,6 +9,10 @@
 
 namespace blfwk {
 
+//! How the text of every open failure begins; callers that read the log
+//! recognise the failure by it.
+extern const char kUsbHidOpenFailure[];
+
 //! One HID device, opened by vendor/product ID (and serial number) or by path,
 //! that moves whole reports through hidapi. Owns the hidapi device handle.
 class UsbHidPeripheral : public Peripheral

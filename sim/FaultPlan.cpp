@@ -92,6 +92,15 @@ std::string parseEntry(const std::string &entry, Fault &fault)
     std::vector<std::string> parts = split(entry, ':');
     const std::string &kind = parts[0];
 
+    if (kind == "denied")
+    {
+        if (parts.size() != 1)
+        {
+            return "expected denied";
+        }
+        fault.kind = FaultKind::Denied;
+        return std::string();
+    }
     if (kind == "packet-size")
     {
         if (parts.size() != 2)
@@ -209,6 +218,18 @@ FaultPlan FaultPlan::parse(const std::string &text, std::vector<std::string> &er
         plan.m_faults.push_back(fault);
     }
     return plan;
+}
+
+bool FaultPlan::deniesAccess() const
+{
+    for (const Fault &fault : m_faults)
+    {
+        if (fault.kind == FaultKind::Denied)
+        {
+            return true;
+        }
+    }
+    return false;
 }
 
 Fault *FaultPlan::armed(FaultKind kind, uint8_t commandTag)

@@ -81,22 +81,33 @@ bool VirtualController::isOwnPath(const std::string &path) const
     return m_variant && !path.empty() && canonicalPath(path) == this->path();
 }
 
-std::shared_ptr<ReportLink> VirtualController::open(uint16_t vendorId, uint16_t productId, const wchar_t *serial)
+bool VirtualController::matches(uint16_t vendorId, uint16_t productId, const wchar_t *serial) const
 {
     if (m_retired || !m_variant || vendorId != kVendorId || productId != m_variant->updatePid)
     {
-        return nullptr;
+        return false;
     }
-    if (serial && *serial && std::wcscmp(serial, kSerialNumber) != 0)
-    {
-        return nullptr;
-    }
-    return attach();
+    return !serial || !*serial || std::wcscmp(serial, kSerialNumber) == 0;
+}
+
+std::shared_ptr<ReportLink> VirtualController::open(uint16_t vendorId, uint16_t productId, const wchar_t *serial)
+{
+    return matches(vendorId, productId, serial) && !m_faults.deniesAccess() ? attach() : nullptr;
 }
 
 std::shared_ptr<ReportLink> VirtualController::openPath(const std::string &path)
 {
-    return !m_retired && isOwnPath(path) ? attach() : nullptr;
+    return !m_retired && isOwnPath(path) && !m_faults.deniesAccess() ? attach() : nullptr;
+}
+
+bool VirtualController::refusesOpen(uint16_t vendorId, uint16_t productId, const wchar_t *serial) const
+{
+    return m_faults.deniesAccess() && matches(vendorId, productId, serial);
+}
+
+bool VirtualController::refusesOpenPath(const std::string &path) const
+{
+    return m_faults.deniesAccess() && !m_retired && isOwnPath(path);
 }
 
 std::shared_ptr<ReportLink> VirtualController::attach()

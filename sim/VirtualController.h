@@ -40,6 +40,10 @@ public:
     //! A link to the controller when it is plugged in and matches; hidapi's
     //! rules: exact IDs, a null or empty serial number matches any.
     std::shared_ptr<ReportLink> open(uint16_t vendorId, uint16_t productId, const wchar_t *serial);
+    //! True when an open of the plugged-in controller by these IDs or by
+    //! @a path is to fail as a permission refusal does (the denied fault).
+    bool refusesOpen(uint16_t vendorId, uint16_t productId, const wchar_t *serial) const;
+    bool refusesOpenPath(const std::string &path) const;
     std::shared_ptr<ReportLink> openPath(const std::string &path);
     void close(ReportLink &link);
 
@@ -60,6 +64,7 @@ public:
     void saveFlash();
 
 private:
+    bool matches(uint16_t vendorId, uint16_t productId, const wchar_t *serial) const;
     std::shared_ptr<ReportLink> attach();
     void unplugAndReplug();
 

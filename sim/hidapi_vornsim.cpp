@@ -113,6 +113,14 @@ hid_device *withLink(SimState &sim, std::shared_ptr<vornsim::ReportLink> link)
     return device;
 }
 
+//! No handle, with the text that hidapi's hidraw back end leaves when the
+//! device node refuses this user.
+hid_device *refused(const std::string &path)
+{
+    g_error = L"Failed to open a device with path '" + vornsim::decodeUtf8(path) + L"': Permission denied";
+    return nullptr;
+}
+
 hid_device *openSocket(SimState &sim, const char *path, unsigned short vendorId, unsigned short productId,
                        const wchar_t *serial)
 {
@@ -255,6 +263,10 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open(unsigned short vendor_id, unsig
     {
         return openSocket(sim, nullptr, vendor_id, product_id, serial_number);
     }
+    if (sim.controller->refusesOpen(vendor_id, product_id, serial_number))
+    {
+        return refused(sim.controller->path());
+    }
     return withLink(sim, sim.controller->open(vendor_id, product_id, serial_number));
 }
 
@@ -270,6 +282,10 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
     if (!sim.controller)
     {
         return openSocket(sim, path, 0, 0, nullptr);
+    }
+    if (sim.controller->refusesOpenPath(path))
+    {
+        return refused(path);
     }
     return withLink(sim, sim.controller->openPath(path));
 }

@@ -4,6 +4,7 @@ vorn_add_gtest(test_rivuvo
     sim_test_support.cpp
     test_rivuvo_commands.cpp
     test_rivuvo_failures.cpp
+    test_rivuvo_access.cpp
     test_rivuvo_help.cpp
   LIBS blfwk vornsim GTest::gtest_main)
 target_compile_definitions(test_rivuvo PRIVATE RIVUVO_SIM_PATH="$<TARGET_FILE:rivuvo-sim>")

@@ -118,6 +118,28 @@ TEST(SimFaults, UnplugLetsReportNPassThenFailsUntilTheNextOpen)
     EXPECT_EQ(Host().readMemory(0x71000, 16), expected);
 }
 
+TEST(SimFaults, DeniedListsTheControllerButRefusesEveryOpenAsThePermissionsDo)
+{
+    SimEnvironment env({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FAULT", "denied" } });
+    hid_device_info *devices = hid_enumerate(0x3b7c, 0x5e0d);
+    ASSERT_NE(devices, nullptr);
+    const std::string path = devices->path;
+    hid_free_enumeration(devices);
+
+    for (int attempt = 0; attempt < 2; ++attempt)
+    {
+        EXPECT_FALSE(Host(0x5e0d).isOpen());
+        ASSERT_NE(hid_error(nullptr), nullptr);
+        EXPECT_EQ(std::wstring(hid_error(nullptr)),
+                  L"Failed to open a device with path '" + std::wstring(path.begin(), path.end()) +
+                      L"': Permission denied");
+        EXPECT_FALSE(Host(path.c_str()).isOpen());
+    }
+    // Only the plugged-in controller is refused; other IDs are simply absent.
+    EXPECT_FALSE(Host(kBlackPid).isOpen());
+    EXPECT_EQ(std::wstring(hid_error(nullptr)).find(L"Permission denied"), std::wstring::npos);
+}
+
 TEST(SimFaults, SilentAndDelayedAnswers)
 {
     SimEnvironment env({ { "VORN_SIM_FAULT", "silent:flash-erase-region,delay:reset:2000" } });

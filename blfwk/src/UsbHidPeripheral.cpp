@@ -11,6 +11,8 @@
 
 namespace blfwk {
 
+const char kUsbHidOpenFailure[] = "Error: UsbHidPeripheral() cannot open USB HID device ";
+
 namespace {
 
 const char kHidInterfaceClassId[] = "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
@@ -82,11 +84,10 @@ UsbHidPeripheral::UsbHidPeripheral(uint16_t vendor_id, uint16_t product_id, cons
         // lose the message.
         if (!m_path.empty())
         {
-            throw std::runtime_error("Error: UsbHidPeripheral() cannot open USB HID device (path=" + m_path + ").");
+            throw std::runtime_error(std::string(kUsbHidOpenFailure) + "(path=" + m_path + ").");
         }
-        throw std::runtime_error(format_string("Error: UsbHidPeripheral() cannot open USB HID device "
-                                               "(vid=0x%04x, pid=0x%04x, sn=",
-                                               vendor_id, product_id) +
+        throw std::runtime_error(std::string(kUsbHidOpenFailure) +
+                                 format_string("(vid=0x%04x, pid=0x%04x, sn=", vendor_id, product_id) +
                                  serial_number + ").");
     }
 }
