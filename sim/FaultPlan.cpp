@@ -92,6 +92,15 @@ std::string parseEntry(const std::string &entry, Fault &fault)
     std::vector<std::string> parts = split(entry, ':');
     const std::string &kind = parts[0];
 
+    if (kind == "denied")
+    {
+        if (parts.size() != 1)
+        {
+            return "expected denied";
+        }
+        fault.kind = FaultKind::Denied;
+        return std::string();
+    }
     if (kind == "packet-size")
     {
         if (parts.size() != 2)

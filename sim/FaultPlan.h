@@ -20,6 +20,7 @@ enum class FaultKind
     OtherTag,    //!< other-tag:CMD[:N]   generic response N names another command
     Delay,       //!< delay:CMD:MS        the first answer comes MS milliseconds late
     PacketSize,  //!< packet-size:VALUE|none  the max-packet-size answer carries VALUE or no value
+    Denied,      //!< denied              the device is there but opening it is refused
 };
 
 struct Fault
