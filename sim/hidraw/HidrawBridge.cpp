@@ -230,6 +230,24 @@ struct Callbacks
     static void connected(UMockdevIoctlBase *, UMockdevIoctlClient *ioctl, gpointer data)
     {
         auto *plug = static_cast<Plug *>(data);
+        // A handle that was closed must not go on taking the model's
+        // answers, which the new one waits for.
+        std::vector<UMockdevIoctlClient *> closed;
+        {
+            std::lock_guard<std::mutex> guard(plug->bridge.m_mutex);
+            for (const std::shared_ptr<Client> &client : plug->clients)
+            {
+                if (!umockdev_ioctl_client_get_connected(client->ioctl))
+                {
+                    closed.push_back(client->ioctl);
+                }
+            }
+        }
+        for (UMockdevIoctlClient *old : closed)
+        {
+            vanished(nullptr, old, plug);
+        }
+
         auto client = std::make_shared<Client>();
         client->ioctl = static_cast<UMockdevIoctlClient *>(g_object_ref(ioctl));
         std::string path;
@@ -270,6 +288,8 @@ struct Callbacks
             }
             client = *it;
             client->closing = true;
+            plug->clients.erase(it);
+            plug->updateReadable();
         }
         if (client->pump.joinable())
         {
@@ -279,10 +299,8 @@ struct Callbacks
         {
             hid_close(client->model);
         }
-        std::lock_guard<std::mutex> guard(plug->bridge.m_mutex);
-        plug->clients.erase(std::find(plug->clients.begin(), plug->clients.end(), client));
-        plug->updateReadable();
         g_object_unref(client->ioctl);
+        std::lock_guard<std::mutex> guard(plug->bridge.m_mutex);
         plug->bridge.m_wake.notify_all();
     }
 
@@ -434,46 +452,26 @@ HidrawBridge::HidrawBridge(UMockdevTestbed *testbed)
 
 HidrawBridge::~HidrawBridge()
 {
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_stopping = true;
-        m_wake.notify_all();
-    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    // The program has ended: its handles close as umockdev notices.
+    m_wake.wait_for(lock, std::chrono::seconds(2), [this] {
+        return std::all_of(m_plugs.begin(), m_plugs.end(),
+                           [](const std::unique_ptr<Plug> &plug) { return plug->clients.empty(); });
+    });
+    m_stopping = true;
+    m_wake.notify_all();
+    lock.unlock();
     if (m_follower.joinable())
     {
         m_follower.join();
     }
-    std::unique_lock<std::mutex> lock(m_mutex);
-    // The program has ended: umockdev reports its handles closing shortly.
-    m_wake.wait_for(lock, std::chrono::seconds(2), [this] {
-        return std::all_of(m_plugs.begin(), m_plugs.end(), [](const std::unique_ptr<Plug> &plug) {
-            return plug->clients.empty();
-        });
-    });
     for (const std::unique_ptr<Plug> &plug : m_plugs)
     {
         g_signal_handlers_disconnect_by_data(plug->handler, plug.get());
-        for (const std::shared_ptr<Client> &client : plug->clients)
+        while (!plug->clients.empty())
         {
-            client->closing = true;
+            Callbacks::vanished(nullptr, plug->clients.front()->ioctl, plug.get());
         }
-    }
-    lock.unlock();
-    for (const std::unique_ptr<Plug> &plug : m_plugs)
-    {
-        for (const std::shared_ptr<Client> &client : plug->clients)
-        {
-            if (client->pump.joinable())
-            {
-                client->pump.join();
-            }
-            if (client->model)
-            {
-                hid_close(client->model);
-            }
-            g_object_unref(client->ioctl);
-        }
-        plug->clients.clear();
         if (plug->state != Plug::State::Removed)
         {
             removeLocked(*plug);
@@ -510,6 +508,29 @@ bool HidrawBridge::probe(Found &found)
     return true;
 }
 
+void HidrawBridge::reapClosedHandles(std::unique_lock<std::mutex> &lock)
+{
+    // umockdev does not report every handle that closes; its connection
+    // state does tell.
+    std::vector<std::pair<Plug *, UMockdevIoctlClient *>> closed;
+    for (const std::unique_ptr<Plug> &plug : m_plugs)
+    {
+        for (const std::shared_ptr<Client> &client : plug->clients)
+        {
+            if (!umockdev_ioctl_client_get_connected(client->ioctl))
+            {
+                closed.emplace_back(plug.get(), client->ioctl);
+            }
+        }
+    }
+    lock.unlock();
+    for (const auto &[plug, ioctl] : closed)
+    {
+        Callbacks::vanished(nullptr, ioctl, plug);
+    }
+    lock.lock();
+}
+
 bool HidrawBridge::drained(const Plug &plug) const
 {
     return std::all_of(plug.clients.begin(), plug.clients.end(),
@@ -522,6 +543,7 @@ void HidrawBridge::follow()
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_stopping)
     {
+        reapClosedHandles(lock);
         const Clock::time_point now = Clock::now();
         if (m_current && m_current->state == Plug::State::Leaving &&
             (drained(*m_current) || now - m_current->leavingSince >= kDrainGrace))

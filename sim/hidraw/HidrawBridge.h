@@ -51,6 +51,7 @@ private:
     void plugIn(const Found &found);
     void removeLocked(Plug &plug);
     bool drained(const Plug &plug) const;
+    void reapClosedHandles(std::unique_lock<std::mutex> &lock);
 
     friend struct Callbacks;
 
