@@ -95,6 +95,9 @@ struct HidrawBridge::Client
     UMockdevIoctlClient *ioctl = nullptr; //!< holds a reference
     hid_device *model = nullptr;
     std::deque<std::vector<uint8_t>> queue;
+    //! Reports at the front of the queue that were there before the host's
+    //! last write: a device that vanishes takes them with it.
+    size_t staleReports = 0;
     bool readWaiting = false; //!< a read arrived with nothing queued
     bool gone = false;        //!< the model lost the controller
     bool closing = false;     //!< the program closed the node
@@ -148,10 +151,19 @@ struct HidrawBridge::Plug
         }
     }
 
+    //! The model lost the controller: what it answered to the host's last
+    //! write (a reset's answer) can still be read, older reports are lost.
     void leave()
     {
         if (state == State::Live)
         {
+            for (const std::shared_ptr<Client> &client : clients)
+            {
+                client->queue.erase(client->queue.begin(),
+                                    client->queue.begin() + static_cast<std::ptrdiff_t>(client->staleReports));
+                client->staleReports = 0;
+            }
+            updateReadable();
             state = State::Leaving;
             leavingSince = Clock::now();
             bridge.m_wake.notify_all();
@@ -313,6 +325,7 @@ struct Callbacks
         {
             deliver(*client, client->queue.front());
             client->queue.pop_front();
+            client->staleReports -= client->staleReports > 0 ? 1 : 0;
             plug->updateReadable();
             plug->bridge.m_wake.notify_all();
         }
@@ -349,6 +362,7 @@ struct Callbacks
                 return TRUE;
             }
             model = client->model;
+            client->staleReports = client->queue.size();
         }
         // The model may take its time (transfer, busy flash): not under the lock.
         const int written = hid_write(model, buffer->data, length);
