@@ -1,22 +1,19 @@
 #include "mainwindow.h"
 
-#include <QApplication>
-
-#ifdef VORN_WALKTHROUGH
 #include "walkthrough.h"
-#endif
+
+#include <QApplication>
 
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     MainWindow window;
-#ifdef VORN_WALKTHROUGH
+    // Only with "--walkthrough DIR": an unattended update for scripted use.
     Walkthrough walkthrough(&window);
     if (!walkthrough.configure(QApplication::arguments()))
     {
         return 2;
     }
-#endif
     window.show();
     return QApplication::exec();
 }

@@ -87,7 +87,8 @@ std::shared_ptr<ReportLink> VirtualController::open(uint16_t vendorId, uint16_t 
     {
         return nullptr;
     }
-    if (serial && *serial && std::wcscmp(serial, kSerialNumber) != 0)
+    // As hidapi compares: an empty serial number matches only an empty one.
+    if (serial && std::wcscmp(serial, kSerialNumber) != 0)
     {
         return nullptr;
     }

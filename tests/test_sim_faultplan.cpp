@@ -13,12 +13,14 @@ TEST(FaultPlan, LeavesOutEntriesThatDoNotParseAndSaysWhy)
 {
     std::vector<std::string> errors;
     FaultPlan plan = FaultPlan::parse("explode:reset,status:reboot:1,status:reset,unplug:reset:0,"
-                                      "abort:reset,silent:reset:3,delay:reset:-5,packet-size,,status:reset:0105",
+                                      "abort:reset,silent:reset:3,delay:reset:-5,packet-size,,status:reset:0105,"
+                                      "denied:reset,denied",
                                       errors);
-    EXPECT_EQ(errors.size(), 9u);
-    ASSERT_EQ(plan.faults().size(), 1u);
+    EXPECT_EQ(errors.size(), 10u);
+    ASSERT_EQ(plan.faults().size(), 2u);
     EXPECT_EQ(plan.faults()[0].text, "status:reset:0105");
     EXPECT_EQ(plan.faults()[0].value, 105u);
+    EXPECT_EQ(plan.faults()[1].kind, FaultKind::Denied) << "denied names no command";
 }
 
 TEST(SimConfig, ReadsEachVariableAndKeepsDefaultsForBadValues)
