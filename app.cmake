@@ -5,6 +5,7 @@
 
 add_library(vorn_app OBJECT
   mainwindow.h mainwindow.cpp mainwindow.ui
+  walkthrough.h walkthrough.cpp
   workerthread.h workerthread.cpp
   vornbutton.h vornbutton.cpp
   vornclosebutton.h vornclosebutton.cpp
@@ -16,19 +17,22 @@ target_include_directories(vorn_app PUBLIC
   ${CMAKE_CURRENT_BINARY_DIR}/vorn_app_autogen/include)
 target_link_libraries(vorn_app PUBLIC blfwk Qt5::Widgets)
 
+# Both programs take "--walkthrough DIR": a whole update without a user, for
+# scripted use, with pictures of every page.
 add_executable(kelvo-updater main.cpp)
 target_link_libraries(kelvo-updater PRIVATE vorn_app blfwk PkgConfig::HIDAPI vorn_resources Qt5::Widgets)
+set(vorn_updaters kelvo-updater)
 
 if(TARGET vornsim)
-  # Also takes "--walkthrough DIR": a whole update without a user, with
-  # pictures of every page. Kept out of the program for real controllers.
-  add_executable(kelvo-updater-sim main.cpp walkthrough.h walkthrough.cpp)
-  set_target_properties(kelvo-updater-sim PROPERTIES AUTOMOC ON)
-  target_compile_definitions(kelvo-updater-sim PRIVATE VORN_WALKTHROUGH)
+  add_executable(kelvo-updater-sim main.cpp)
   target_link_libraries(kelvo-updater-sim PRIVATE vorn_app blfwk vornsim vorn_resources Qt5::Widgets)
-  # The tests run it as a program of its own: under the sanitizers it needs
-  # the same leak suppressions for Qt's libraries as the test programs.
-  if(VORN_SANITIZE AND EXISTS ${CMAKE_SOURCE_DIR}/tests/sanitizer_defaults.cpp)
-    target_sources(kelvo-updater-sim PRIVATE tests/sanitizer_defaults.cpp)
-  endif()
+  list(APPEND vorn_updaters kelvo-updater-sim)
+endif()
+
+# The tests run them as programs of their own: under the sanitizers they need
+# the same leak suppressions for Qt's libraries as the test programs.
+if(VORN_SANITIZE AND EXISTS ${CMAKE_SOURCE_DIR}/tests/sanitizer_defaults.cpp)
+  foreach(updater ${vorn_updaters})
+    target_sources(${updater} PRIVATE tests/sanitizer_defaults.cpp)
+  endforeach()
 endif()

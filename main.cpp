@@ -1,10 +1,8 @@
 #include "mainwindow.h"
 
-#include <QApplication>
-
-#ifdef VORN_WALKTHROUGH
 #include "walkthrough.h"
-#endif
+
+#include <QApplication>
 
 int main(int argc, char **argv)
 {
@@ -12,13 +10,12 @@ int main(int argc, char **argv)
     // Wayland takes the window's icon and name from the desktop entry of this id.
     QGuiApplication::setDesktopFileName(QStringLiteral(VORN_APP_ID));
     MainWindow window;
-#ifdef VORN_WALKTHROUGH
+    // Only with "--walkthrough DIR": an unattended update for scripted use.
     Walkthrough walkthrough(&window);
     if (!walkthrough.configure(QApplication::arguments()))
     {
         return 2;
     }
-#endif
     window.show();
     return QApplication::exec();
 }

@@ -87,16 +87,13 @@ SocketDevice::SocketDevice(int fd)
 
 SocketDevice::~SocketDevice()
 {
-    disconnect();
+    ::close(m_fd);
 }
 
 void SocketDevice::disconnect()
 {
-    if (m_fd >= 0)
-    {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    // A writer on another thread may still use the descriptor: it fails now.
+    ::shutdown(m_fd, SHUT_RDWR);
     m_closed = true;
 }
 
@@ -127,6 +124,13 @@ bool SocketDevice::awaitIdentity(DeviceIdentity &identity, std::string &error)
 
 int SocketDevice::write(const uint8_t *data, size_t length)
 {
+    // A device that hung up or stopped sending is gone, even while the
+    // reports it sent before are still waiting to be read.
+    pollfd entry{ m_fd, POLLRDHUP, 0 };
+    if (::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLRDHUP | POLLHUP | POLLERR)))
+    {
+        m_writeFailed = true;
+    }
     if (m_closed || m_writeFailed || !sendFrame('W', data, length))
     {
         return -1;

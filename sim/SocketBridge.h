@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -40,7 +41,9 @@ public:
     //! Waits for the device's first frame, which must be its identity.
     bool awaitIdentity(DeviceIdentity &identity, std::string &error);
 
-    //! hidapi's hid_write: the report's length, or -1 once the device is gone.
+    //! hidapi's hid_write: the report's length, or -1 once the device is
+    //! gone, which it is from the moment it closes the connection or stops
+    //! sending. One thread may write while another reads.
     int write(const uint8_t *data, size_t length);
 
     //! hidapi's hid_read_timeout: the next input report cut to @a length,
@@ -58,9 +61,9 @@ private:
     void parseFrames();
     void disconnect();
 
-    int m_fd;
-    bool m_closed = false;
-    bool m_writeFailed = false;
+    int m_fd; //!< shut down when the device goes, closed only by the destructor
+    std::atomic<bool> m_closed{ false };
+    std::atomic<bool> m_writeFailed{ false };
     bool m_firstFrameSeen = false;
     bool m_identityFirst = false;
     DeviceIdentity m_identity;

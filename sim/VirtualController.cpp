@@ -87,7 +87,8 @@ bool VirtualController::matches(uint16_t vendorId, uint16_t productId, const wch
     {
         return false;
     }
-    return !serial || !*serial || std::wcscmp(serial, kSerialNumber) == 0;
+    // As hidapi compares: an empty serial number matches only an empty one.
+    return !serial || std::wcscmp(serial, kSerialNumber) == 0;
 }
 
 std::shared_ptr<ReportLink> VirtualController::open(uint16_t vendorId, uint16_t productId, const wchar_t *serial)

@@ -38,7 +38,8 @@ public:
     bool isOwnPath(const std::string &path) const;
 
     //! A link to the controller when it is plugged in and matches; hidapi's
-    //! rules: exact IDs, a null or empty serial number matches any.
+    //! rules: exact IDs, a null serial number matches any, any other must
+    //! equal the controller's.
     std::shared_ptr<ReportLink> open(uint16_t vendorId, uint16_t productId, const wchar_t *serial);
     //! True when an open of the plugged-in controller by these IDs or by
     //! @a path is to fail as a permission refusal does (the denied fault).

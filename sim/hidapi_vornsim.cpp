@@ -29,9 +29,13 @@ namespace {
 
 using vornsim::VirtualController;
 
-const wchar_t kErrorDisconnected[] = L"device disconnected";
-const wchar_t kErrorNoDevice[] = L"no matching device";
-const wchar_t kErrorArgument[] = L"invalid argument";
+// The texts of hidapi's hidraw library for the same situations.
+const wchar_t kNoError[] = L"Success";
+const wchar_t kErrorReadGone[] = L"hid_read_timeout: unexpected poll error (device disconnected)";
+const wchar_t kErrorWriteGone[] = L"No such device";
+const wchar_t kErrorNoDevices[] = L"No HID devices with requested VID/PID found in the system.";
+const wchar_t kErrorNoSerial[] = L"Device with requested VID/PID/(SerialNumber) not found";
+const wchar_t kErrorArgument[] = L"Invalid argument";
 
 struct SimState
 {
@@ -44,6 +48,18 @@ std::mutex g_mutex;
 std::condition_variable g_wake;
 std::unique_ptr<SimState> g_state;
 std::wstring g_error;
+
+//! hidapi's per-handle error: a reader and a writer may set it at once.
+void setError(hid_device *device, const wchar_t *text)
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    device->error = text;
+}
+
+std::wstring openPathError(const std::string &path, const std::string &reason)
+{
+    return vornsim::decodeUtf8("Failed to open a device with path '" + path + "': " + reason);
+}
 
 void warn(const std::string &text)
 {
@@ -100,12 +116,13 @@ hid_device *newHandle(SimState &sim)
     return device;
 }
 
-//! A handle on the in-process controller, or null when it did not open.
-hid_device *withLink(SimState &sim, std::shared_ptr<vornsim::ReportLink> link)
+//! A handle on the in-process controller, or null with @a failure as the
+//! library's error when it did not open.
+hid_device *withLink(SimState &sim, std::shared_ptr<vornsim::ReportLink> link, const std::wstring &failure)
 {
     if (!link)
     {
-        g_error = kErrorNoDevice;
+        g_error = failure;
         return nullptr;
     }
     hid_device *device = newHandle(sim);
@@ -117,7 +134,7 @@ hid_device *withLink(SimState &sim, std::shared_ptr<vornsim::ReportLink> link)
 //! device node refuses this user.
 hid_device *refused(const std::string &path)
 {
-    g_error = L"Failed to open a device with path '" + vornsim::decodeUtf8(path) + L"': Permission denied";
+    g_error = openPathError(path, "Permission denied");
     return nullptr;
 }
 
@@ -138,14 +155,17 @@ hid_device *openSocket(SimState &sim, const char *path, unsigned short vendorId,
     }
     if (!socket)
     {
-        g_error = vornsim::decodeUtf8(error);
+        g_error = path ? openPathError(path, error) : kErrorNoDevices;
         return nullptr;
     }
-    bool matches = identity.vendorId == vendorId && identity.productId == productId &&
-                   (!serial || !*serial || identity.serialNumber == serial);
-    if (!path && !matches)
+    if (!path && (identity.vendorId != vendorId || identity.productId != productId))
     {
-        g_error = kErrorNoDevice;
+        g_error = kErrorNoDevices;
+        return nullptr;
+    }
+    if (!path && serial && identity.serialNumber != serial)
+    {
+        g_error = kErrorNoSerial;
         return nullptr;
     }
     hid_device *device = newHandle(sim);
@@ -196,6 +216,7 @@ int HID_API_EXPORT hid_init(void)
 {
     std::lock_guard<std::mutex> guard(g_mutex);
     state();
+    g_error.clear();
     return 0;
 }
 
@@ -208,13 +229,14 @@ int HID_API_EXPORT hid_exit(void)
     {
         g_state->controller->saveFlash();
     }
+    g_error.clear();
     return 0;
 }
 
-struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(unsigned short vendor_id, unsigned short product_id)
+namespace {
+
+hid_device_info *enumerate(SimState &sim, unsigned short vendor_id, unsigned short product_id)
 {
-    std::lock_guard<std::mutex> guard(g_mutex);
-    SimState &sim = state();
     if (sim.controller)
     {
         const vornsim::Variant *variant = sim.controller->variant();
@@ -238,6 +260,23 @@ struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(unsigned short
         return nullptr;
     }
     return newInfo(sim.config.socketPath, identity.vendorId, identity.productId, identity.serialNumber, L"", L"");
+}
+
+} // namespace
+
+struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(unsigned short vendor_id, unsigned short product_id)
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    hid_device_info *devices = enumerate(state(), vendor_id, product_id);
+    if (devices)
+    {
+        g_error.clear();
+    }
+    else
+    {
+        g_error = vendor_id == 0 && product_id == 0 ? L"No HID devices found in the system." : kErrorNoDevices;
+    }
+    return devices;
 }
 
 void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info *devs)
@@ -267,7 +306,10 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open(unsigned short vendor_id, unsig
     {
         return refused(sim.controller->path());
     }
-    return withLink(sim, sim.controller->open(vendor_id, product_id, serial_number));
+    const vornsim::Variant *variant = sim.controller->variant();
+    const bool present = variant && vendor_id == vornsim::kVendorId && product_id == variant->updatePid;
+    return withLink(sim, sim.controller->open(vendor_id, product_id, serial_number),
+                    present ? kErrorNoSerial : kErrorNoDevices);
 }
 
 HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
@@ -287,7 +329,7 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
     {
         return refused(path);
     }
-    return withLink(sim, sim.controller->openPath(path));
+    return withLink(sim, sim.controller->openPath(path), openPathError(path, "No such file or directory"));
 }
 
 int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *data, size_t length)
@@ -296,7 +338,7 @@ int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *
     {
         if (dev)
         {
-            dev->error = kErrorArgument;
+            setError(dev, kErrorArgument);
         }
         return -1;
     }
@@ -318,10 +360,7 @@ int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *
             result = controller->write(*dev->link, data, length, lock);
         }
     }
-    if (result < 0)
-    {
-        dev->error = kErrorDisconnected;
-    }
+    setError(dev, result < 0 ? kErrorWriteGone : L"");
     return result;
 }
 
@@ -332,10 +371,12 @@ int HID_API_EXPORT HID_API_CALL hid_read_timeout(hid_device *dev, unsigned char 
     {
         if (dev)
         {
-            dev->error = kErrorArgument;
+            setError(dev, kErrorArgument);
         }
         return -1;
     }
+    // Every read starts with no error, a time-out included.
+    setError(dev, L"");
     int result = -1;
     if (dev->socket)
     {
@@ -352,7 +393,7 @@ int HID_API_EXPORT HID_API_CALL hid_read_timeout(hid_device *dev, unsigned char 
     }
     if (result < 0)
     {
-        dev->error = kErrorDisconnected;
+        setError(dev, kErrorReadGone);
     }
     else if (result > 0 && dev->trace)
     {
@@ -370,7 +411,7 @@ HID_API_EXPORT const wchar_t *HID_API_CALL hid_error(hid_device *dev)
 {
     std::lock_guard<std::mutex> guard(g_mutex);
     const std::wstring &error = dev ? dev->error : g_error;
-    return error.empty() ? nullptr : error.c_str();
+    return error.empty() ? kNoError : error.c_str();
 }
 
 void HID_API_EXPORT HID_API_CALL hid_close(hid_device *dev)

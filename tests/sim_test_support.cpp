@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
@@ -160,9 +161,23 @@ std::vector<Bytes> ScriptedDevice::received() const
     return m_received;
 }
 
+bool ScriptedDevice::waitForClosed(int count)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::seconds(5), [&] { return m_closed >= count; });
+}
+
+void ScriptedDevice::closed(int fd)
+{
+    ::close(fd);
+    std::lock_guard<std::mutex> guard(m_mutex);
+    ++m_closed;
+    m_changed.notify_all();
+}
+
 void ScriptedDevice::serve()
 {
-    for (int fd; (fd = ::accept(m_listener, nullptr, nullptr)) >= 0; ::close(fd))
+    for (int fd; (fd = ::accept(m_listener, nullptr, nullptr)) >= 0; closed(fd))
     {
         put(fd, m_hello);
         if (!m_greeting.empty())

@@ -2,6 +2,7 @@
 
 #include <hidapi.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <initializer_list>
 #include <mutex>
@@ -84,9 +85,12 @@ public:
 
     //! The 'P' and 'W' frames received, whole.
     std::vector<Bytes> received() const;
+    //! Waits until @a count connections have ended on the device's side.
+    bool waitForClosed(int count);
 
 private:
     void serve();
+    void closed(int fd);
 
     Bytes m_hello;
     std::vector<Bytes> m_answers;
@@ -94,6 +98,8 @@ private:
     bool m_hangUp;
     int m_listener;
     mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_closed = 0;
     std::vector<Bytes> m_received;
     std::thread m_thread;
 };

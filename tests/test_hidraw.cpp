@@ -1,0 +1,354 @@
+// The production programs, linked with the system's hidapi, against the
+// controller behind an emulated hidraw node (vornsim-hidraw under umockdev).
+#include "sim_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace simtest;
+
+namespace {
+
+const QString kBlack = "0x3b7c,0x5e03";
+const QString kOpenFailure = "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e03, sn=).";
+
+struct Variant
+{
+    const char *name;
+    const char *ids;
+};
+
+const Variant kVariants[] = {
+    { "black", "0x3b7c,0x5e03" },
+    { "steel_gray", "0x3b7c,0x5e0b" },
+    { "light_gray", "0x3b7c,0x5e0c" },
+    { "smoked", "0x3b7c,0x5e0d" },
+};
+
+void PrintTo(const Variant &variant, std::ostream *out)
+{
+    *out << variant.name;
+}
+
+struct Outcome
+{
+    int exitCode = -1;
+    QByteArray output;
+};
+
+//! Runs @a program with the controller's settings @a settings (every other
+//! VORN_ variable removed) and waits at most @a seconds.
+Outcome run(const QString &program, const QStringList &arguments, const QList<QPair<QString, QString>> &settings,
+        const QString &directory, int seconds)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &key : environment.keys())
+    {
+        if (key.startsWith("VORN_"))
+        {
+            environment.remove(key);
+        }
+    }
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    for (const auto &setting : settings)
+    {
+        environment.insert(setting.first, setting.second);
+    }
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(directory);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, arguments);
+    Outcome result;
+    if (!process.waitForFinished(seconds * 1000))
+    {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << program.toStdString() << " did not end within " << seconds << " s";
+    }
+    result.output = process.readAllStandardOutput();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+//! A production program under vornsim-hidraw.
+Outcome underHidraw(const QStringList &command, const QList<QPair<QString, QString>> &settings,
+                const QString &directory, int seconds = 30, const QStringList &options = {})
+{
+    return run(VORNSIM_HIDRAW, options + QStringList{ "--" } + command, settings, directory, seconds);
+}
+
+QByteArray image(const char *variant)
+{
+    QFile file(QString(VORN_FIRMWARE_DIR "/vorn_tarsel_v_0.5.20_%1.bin").arg(variant));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray flashStart(const std::string &path, int size)
+{
+    return QByteArray::fromStdString(readFile(path)).left(size);
+}
+
+QStringList updateSteps(const QString &imagePath)
+{
+    return { "read-memory 0x70006 6", "flash-erase-region 0x00 0x71000", "write-memory 0x0 " + imagePath, "reset" };
+}
+
+QStringList engineArguments(const QString &ids, const QString &step)
+{
+    return QStringList{ "-u", ids, "--" } + step.split(' ');
+}
+
+using ThroughTheSystemLibrary = ::testing::TestWithParam<std::tuple<Variant, const char *>>;
+
+// Version read, erase, whole write and reset: the same texts as the program
+// linked with the virtual controller, and the image in flash byte for byte.
+TEST_P(ThroughTheSystemLibrary, ProductionRivuvoUpdatesAsTheSimProgramDoes)
+{
+    const Variant variant = std::get<0>(GetParam());
+    const QString maxPacket = std::get<1>(GetParam());
+    TempDir dir;
+    const QString imagePath = QString::fromStdString(dir.file("image.bin"));
+    const QByteArray expected = image(variant.name);
+    ASSERT_EQ(expected.size(), 458764);
+    {
+        QFile copy(imagePath);
+        ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+        copy.write(expected);
+    }
+    const std::string realFlash = dir.file("real.bin");
+    const std::string simFlash = dir.file("sim.bin");
+    auto settings = [&](const std::string &flash) {
+        return QList<QPair<QString, QString>>{ { "VORN_SIM_VARIANT", variant.name },
+                                               { "VORN_SIM_MAX_PACKET", maxPacket },
+                                               { "VORN_SIM_FLASH", QString::fromStdString(flash) } };
+    };
+    const QString directory = QString::fromStdString(dir.file(""));
+
+    for (const QString &step : updateSteps(imagePath))
+    {
+        const QStringList arguments = engineArguments(variant.ids, step);
+        const Outcome real = underHidraw(QStringList{ RIVUVO } + arguments, settings(realFlash), directory);
+        const Outcome sim = run(RIVUVO_SIM, arguments, settings(simFlash), directory, 30);
+        EXPECT_EQ(real.exitCode, 0) << step.toStdString() << "\n" << real.output.toStdString();
+        EXPECT_EQ(real.output, sim.output) << step.toStdString();
+        EXPECT_TRUE(real.output.contains("Response status = 0 (0x0) Success")) << step.toStdString();
+    }
+    EXPECT_EQ(flashStart(realFlash, expected.size()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryVariantAndPacketSize, ThroughTheSystemLibrary,
+                         ::testing::Combine(::testing::ValuesIn(kVariants), ::testing::Values("56", "8192")),
+                         [](const auto &info) {
+                             return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param);
+                         });
+
+using ProductionWindow = ::testing::TestWithParam<Variant>;
+
+TEST_P(ProductionWindow, WalkthroughReachesTheFinishedPage)
+{
+    const Variant variant = GetParam();
+    TempDir dir;
+    const std::string flash = dir.file("flash.bin");
+    const Outcome window = underHidraw({ KELVO_UPDATER, "--walkthrough", QString::fromStdString(dir.file("pictures")),
+                                     "--walkthrough-limit", "60" },
+                                   { { "VORN_SIM_VARIANT", variant.name },
+                                     { "VORN_SIM_FLASH", QString::fromStdString(flash) } },
+                                   QString::fromStdString(dir.file("")), 70);
+    EXPECT_EQ(window.exitCode, 0) << window.output.right(2000).toStdString();
+    EXPECT_TRUE(window.output.contains("walkthrough: finished page reached"));
+    const QByteArray expected = image(variant.name);
+    EXPECT_EQ(flashStart(flash, expected.size()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryVariant, ProductionWindow, ::testing::ValuesIn(kVariants),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ProductionWindowUnplug, ReturnsToPollingAndASecondWalkthroughFinishes)
+{
+    TempDir dir;
+    const QString flash = QString::fromStdString(dir.file("flash.bin"));
+    const QString pictures = QString::fromStdString(dir.file("pictures"));
+    const QString directory = QString::fromStdString(dir.file(""));
+
+    // Every write loses the controller at its 40th report: the window can
+    // only go back to polling, again and again, until its time is up.
+    const Outcome first = underHidraw({ KELVO_UPDATER, "--walkthrough", pictures, "--walkthrough-limit", "12" },
+                                  { { "VORN_SIM_VARIANT", "black" },
+                                    { "VORN_SIM_FLASH", flash },
+                                    { "VORN_SIM_FAULT", "unplug:write-memory:40*" } },
+                                  directory, 30);
+    EXPECT_EQ(first.exitCode, 1) << first.output.right(2000).toStdString();
+    EXPECT_TRUE(first.output.contains("No response packet from target device"));
+    const QStringList saved = QDir(pictures).entryList({ "*.png" }, QDir::Files, QDir::Name);
+    const int updating = saved.indexOf(QRegExp(".*-pageUpdating\\.png"));
+    ASSERT_GE(updating, 0) << saved.join(' ').toStdString();
+    EXPECT_GE(saved.indexOf(QRegExp(".*-pageConnectController\\.png"), updating), 0)
+        << "the window went back to polling: " << saved.join(' ').toStdString();
+
+    const Outcome second = underHidraw({ KELVO_UPDATER, "--walkthrough", pictures, "--walkthrough-limit", "60" },
+                                   { { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FLASH", flash } }, directory, 70);
+    EXPECT_EQ(second.exitCode, 0) << second.output.right(2000).toStdString();
+    const QByteArray expected = image("black");
+    EXPECT_EQ(flashStart(flash.toStdString(), expected.size()), expected);
+}
+
+// The node is there, but the user may not open it.
+TEST(AccessDenied, BothProgramsReportTheEnginesOpenFailure)
+{
+    TempDir dir;
+    const QString directory = QString::fromStdString(dir.file(""));
+    const QList<QPair<QString, QString>> denied{ { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FAULT", "denied" } };
+
+    EXPECT_EQ(underHidraw({ "/bin/sh", "-c", "test -c /dev/hidraw0" }, denied, directory).exitCode, 0)
+        << "the node exists";
+    const Outcome tool = underHidraw({ RIVUVO, "-u", kBlack, "--", "read-memory", "0x70006", "6" }, denied, directory);
+    EXPECT_EQ(tool.exitCode, 1);
+    EXPECT_TRUE(tool.output.contains(kOpenFailure.toUtf8())) << tool.output.toStdString();
+
+    const Outcome window = underHidraw({ KELVO_UPDATER, "--walkthrough", QString::fromStdString(dir.file("pictures")),
+                                     "--walkthrough-limit", "6" },
+                                   denied, directory, 30);
+    EXPECT_EQ(window.exitCode, 1) << "the update is never offered";
+    EXPECT_TRUE(window.output.contains(kOpenFailure.toUtf8())) << window.output.right(2000).toStdString();
+}
+
+//! A device model in another process, as vornsim-hidraw sees it: this
+//! test's own virtual controller served over the socket protocol.
+class SocketModel
+{
+public:
+    explicit SocketModel(const std::string &path)
+        : m_listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
+        if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0 ||
+            ::listen(m_listener, 4) != 0)
+        {
+            ADD_FAILURE() << "the model cannot listen on " << path;
+            return;
+        }
+        m_thread = std::thread([this] {
+            for (int fd; (fd = ::accept(m_listener, nullptr, nullptr)) >= 0; ::close(fd))
+            {
+                serve(fd);
+            }
+        });
+    }
+
+    ~SocketModel()
+    {
+        m_stopping = true;
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+    }
+
+private:
+    static bool put(int fd, char type, const uint8_t *payload, size_t length)
+    {
+        Bytes frame{ static_cast<uint8_t>(type) };
+        for (int shift = 0; shift < 32; shift += 8)
+        {
+            frame.push_back(static_cast<uint8_t>(length >> shift));
+        }
+        frame.insert(frame.end(), payload, payload + length);
+        return ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(frame.size());
+    }
+
+    //! One connection: the controller's identity, then output reports to
+    //! the controller and its input reports back, until either side goes.
+    void serve(int fd)
+    {
+        hid_device_info *devices = hid_enumerate(0, 0);
+        if (!devices)
+        {
+            return;
+        }
+        const uint8_t identity[] = { static_cast<uint8_t>(devices->vendor_id), static_cast<uint8_t>(devices->vendor_id >> 8),
+                                     static_cast<uint8_t>(devices->product_id),
+                                     static_cast<uint8_t>(devices->product_id >> 8) };
+        hid_device *controller = hid_open_path(devices->path);
+        hid_free_enumeration(devices);
+        if (!controller || !put(fd, 'D', identity, sizeof(identity)))
+        {
+            hid_close(controller);
+            return;
+        }
+        Bytes received;
+        uint8_t report[16384];
+        bool open = true;
+        while (open && !m_stopping)
+        {
+            pollfd entry{ fd, POLLIN, 0 };
+            if (::poll(&entry, 1, 2) > 0)
+            {
+                uint8_t buffer[65536];
+                const ssize_t count = ::recv(fd, buffer, sizeof(buffer), 0);
+                open = count > 0;
+                received.insert(received.end(), buffer, buffer + std::max<ssize_t>(count, 0));
+            }
+            while (received.size() >= 5)
+            {
+                const size_t length = received[1] | received[2] << 8 | received[3] << 16 | size_t(received[4]) << 24;
+                if (received.size() < 5 + length)
+                {
+                    break;
+                }
+                if (received[0] == 'W' && hid_write(controller, received.data() + 5, length) < 0)
+                {
+                    open = false;
+                }
+                received.erase(received.begin(), received.begin() + 5 + static_cast<std::ptrdiff_t>(length));
+            }
+            for (int count; open && (count = hid_read_timeout(controller, report, sizeof(report), 0)) != 0;)
+            {
+                open = count > 0 && put(fd, 'R', report, static_cast<size_t>(count));
+            }
+        }
+        hid_close(controller);
+    }
+
+    int m_listener;
+    std::atomic<bool> m_stopping{ false };
+    std::thread m_thread;
+};
+
+TEST(ExternalModel, DrivesTheUpdateOverTheSocketProtocol)
+{
+    TempDir dir;
+    const std::string flash = dir.file("flash.bin");
+    const std::string socket = dir.file("model.sock");
+    SimEnvironment model({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash } });
+    SocketModel server(socket);
+    const QString imagePath = QString(VORN_FIRMWARE_DIR "/vorn_tarsel_v_0.5.20_smoked.bin");
+    const QString directory = QString::fromStdString(dir.file(""));
+
+    for (const QString &step : updateSteps(imagePath))
+    {
+        const Outcome real = underHidraw(QStringList{ RIVUVO } + engineArguments("0x3b7c,0x5e0d", step), {}, directory, 30,
+                                     { "--socket", QString::fromStdString(socket) });
+        EXPECT_EQ(real.exitCode, 0) << step.toStdString() << "\n" << real.output.toStdString();
+        EXPECT_TRUE(real.output.contains("Response status = 0 (0x0) Success")) << step.toStdString();
+    }
+    const QByteArray expected = image("smoked");
+    EXPECT_EQ(flashStart(flash, expected.size()), expected);
+}
+
+} // namespace
