@@ -10,6 +10,11 @@
 #include "blfwk/status_codes.h"
 #include "blfwk/utils.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -300,6 +305,37 @@ void parseBusPal(const string_vector_t &words, BusPalConfigData &config)
     }
 }
 
+//! Refuses, before the device is opened, a write-memory whose source file is
+//! not a regular file (a directory would be measured as -1 bytes, a FIFO
+//! would block with the device open) or whose size cannot be sent as the
+//! command's 32-bit count. A missing file is left to the data producer,
+//! which reports that it cannot open it.
+void checkImageFile(const string_vector_t &words)
+{
+    if (words.size() < 3 || words[0] != "write-memory" || words[2].rfind("{{", 0) == 0)
+    {
+        return;
+    }
+    const std::string path = words[2].substr(0, words[2].find(','));
+    struct stat info = {};
+    if (::stat(path.c_str(), &info) != 0)
+    {
+        if (errno == ENOENT || errno == ENOTDIR)
+        {
+            return;
+        }
+        throw std::runtime_error("Error: cannot read the size of '" + path + "'; nothing was sent.\n");
+    }
+    if (!S_ISREG(info.st_mode))
+    {
+        throw std::runtime_error("Error: '" + path + "' is not a regular file; nothing was sent.\n");
+    }
+    if (static_cast<unsigned long long>(info.st_size) > UINT32_MAX)
+    {
+        throw std::runtime_error("Error: cannot read the size of '" + path + "'; nothing was sent.\n");
+    }
+}
+
 //! Runs one command on the open session; returns kStatus_NoResponse when the
 //! target did not answer, otherwise @a result unchanged.
 int injectAndReport(Bootloader &bootloader, Command &command, const char *announcement, int result)
@@ -516,7 +552,9 @@ int RiVuvo::processOptions()
             case 't':
             {
                 uint32_t timeout = 0;
-                if (!utils::stringtoui(value, timeout))
+                // hidapi takes the time-out as an int: a larger value would
+                // turn negative there and wait for ever.
+                if (!utils::stringtoui(value, timeout) || timeout > static_cast<uint32_t>(INT_MAX))
                 {
                     return refuse("Error: " + value + " is not valid for option -t/--timeout.\n");
                 }
@@ -577,6 +615,7 @@ int RiVuvo::run()
             {
                 throw std::runtime_error(invalidCommandText(m_cmdv));
             }
+            checkImageFile(m_cmdv);
             progress.reset(new Progress(&RiVuvo::displayProgress, nullptr));
             progress->m_segmentIndex = 1;
             progress->m_segmentCount = 1;

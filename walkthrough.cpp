@@ -5,6 +5,7 @@
 #include "vornbutton.h"
 
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QStackedWidget>
@@ -71,6 +72,7 @@ bool Walkthrough::configure(const QStringList &arguments)
     m_limit.start(limitSeconds * 1000);
     connect(m_window->ui->stackedWidget, &QStackedWidget::currentChanged, this, &Walkthrough::onPageChanged);
     connect(m_window, &MainWindow::progressShown, this, &Walkthrough::onProgress);
+    connect(m_window, &MainWindow::noticeShown, this, &Walkthrough::onNotice);
     // The first picture once the window is on screen and has painted.
     QMetaObject::invokeMethod(this, &Walkthrough::start, Qt::QueuedConnection);
     return true;
@@ -107,6 +109,28 @@ void Walkthrough::onProgress(int percent)
     {
         m_halfSaved = true;
         save(QStringLiteral("pageUpdating-%1").arg(percent));
+    }
+}
+
+void Walkthrough::onNotice()
+{
+    save(QStringLiteral("notice"));
+    std::printf("walkthrough: message: %s\n", qUtf8Printable(m_window->notice()->text()));
+    std::fflush(stdout);
+    QTimer::singleShot(kClickDelayMs, this, &Walkthrough::closeNotice);
+}
+
+void Walkthrough::closeNotice()
+{
+    if (QMessageBox *notice = m_window->notice())
+    {
+        notice->accept();
+    }
+    // A message that keeps the update page (the image was not ready) asks for
+    // another click; on other pages the page change brings the next one.
+    if (m_window->ui->stackedWidget->currentIndex() == 2)
+    {
+        QTimer::singleShot(kClickDelayMs, this, &Walkthrough::clickUpdate);
     }
 }
 

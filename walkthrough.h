@@ -11,7 +11,8 @@ class MainWindow;
 //! virtual controller: clicks the update button when it is offered, saves a
 //! picture of the window at every page change and one at half progress, and
 //! ends the program with 0 once the finished page shows, or with 1 when it has
-//! not shown within the time limit.
+//! not shown within the time limit. A message is read and closed as a person
+//! would, and UPDATE is clicked again when the update is offered once more.
 class Walkthrough : public QObject
 {
     Q_OBJECT
@@ -37,6 +38,8 @@ private:
     void start();
     void onPageChanged(int index);
     void onProgress(int percent);
+    void onNotice();
+    void closeNotice();
     void save(const QString &what);
     void clickUpdate();
     void timedOut();
