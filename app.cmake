@@ -5,6 +5,7 @@
 
 add_library(vorn_app OBJECT
   mainwindow.h mainwindow.cpp mainwindow.ui
+  privateimage.h privateimage.cpp
   walkthrough.h walkthrough.cpp
   workerthread.h workerthread.cpp
   vornbutton.h vornbutton.cpp

@@ -9,9 +9,7 @@
 #include "blfwk/UsbHidPresence.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -38,11 +36,21 @@ const char kVersionImage[] = ":/binaries/vorn_tarsel_v_0.5.20_black.bin";
 const qint64 kVersionOffset = 0x70006;
 const int kVersionBytes = 6;
 const char kSuccessText[] = "Response status = 0 (0x0) Success";
-const char kNoResponseText[] = "No response packet from target device";
 const char kStatusPrefix[] = "Response status = ";
-const char kUpdateFileName[] = "/updatefile.bin";
 const char kAccessHintText[] = "The controller is plugged in, but this user may not open it. Install the "
                                "updater's udev rule, then plug the controller in again.";
+
+// What the user reads when an update cannot go on.
+const char kImageNotReadyText[] =
+    "The firmware image could not be prepared, so nothing on the controller was changed. Make sure the "
+    "temporary folder has free space, then click UPDATE to try again.";
+const char kEraseFailedText[] = "The controller did not confirm that its old firmware was erased.";
+const char kWriteFailedText[] = "The controller did not confirm that it received the whole new firmware.";
+const char kImageChangedText[] = "The firmware image changed before it could be written, so it was not sent.";
+const char kTryAgainText[] =
+    "The update did not finish. Unplug the controller, hold the left stick, plug it in again, then click UPDATE.";
+const char kRestartText[] =
+    "The new firmware is written. Unplug the controller and plug it in again to start it.";
 
 enum Page
 {
@@ -62,35 +70,6 @@ const char kStyleOrangeStretched[] =
 QString pageStyle(int picture)
 {
     return QStringLiteral("border-image: url(:/img/Vorn-UpdaterApp-%1.jpg) 0 0 0 0 stretch stretch").arg(picture);
-}
-
-//! Removes whatever stands at @a path: a link itself (never its target), a
-//! file, or an empty directory. False when something is left.
-bool removeStaleFile(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isSymLink())
-    {
-        return QFile::remove(path);
-    }
-    if (!info.exists())
-    {
-        return true;
-    }
-    if (info.isDir())
-    {
-        return QDir().rmdir(path);
-    }
-    // The copy of a resource is read-only; some platforms refuse to delete that.
-    QFile::setPermissions(path, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
-    return QFile::remove(path);
-}
-
-QByteArray readAllOf(const QString &path, bool *ok)
-{
-    QFile file(path);
-    *ok = file.open(QIODevice::ReadOnly);
-    return *ok ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -356,6 +335,15 @@ bool MainWindow::startStep(LastMessage step, std::initializer_list<const char *>
     }
     running = 1;
     retryStep = None;
+    // A step's flag is only ever set by the texts of its own run.
+    if (step == FlashErase)
+    {
+        erased = 0;
+    }
+    else if (step == SendBinary)
+    {
+        flashed = 0;
+    }
 
     auto *worker = new WorkerThread(this);
     std::array<char *, WorkerThread::kMaxArgs> argv{};
@@ -366,6 +354,11 @@ bool MainWindow::startStep(LastMessage step, std::initializer_list<const char *>
         {
             // The engine only reads its arguments.
             argv[argc++] = const_cast<char *>(arg);
+        }
+        if (argc == 1 && !timeoutArg.isEmpty())
+        {
+            argv[argc++] = const_cast<char *>("-t");
+            argv[argc++] = timeoutArg.data();
         }
     }
     worker->SetArgs(argc, argv.data());
@@ -387,48 +380,34 @@ int MainWindow::EraseFlash()
     return 0;
 }
 
+QByteArray MainWindow::variantImage() const
+{
+    QFile resource(firmwareResource(QString::fromLatin1(VidPid[foundIndex])));
+    return resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
+}
+
 bool MainWindow::prepareUpdateFile()
 {
-    const QString path = QDir::currentPath() + QLatin1String(kUpdateFileName);
-    const QString resource = firmwareResource(QString::fromLatin1(VidPid[foundIndex]));
-
-    // Whatever a previous run left there, or anyone planted, is never written
-    // to the controller: start from a fresh copy and check it byte for byte.
-    if (!removeStaleFile(path))
+    if (!updateImage.prepare(variantImage()))
     {
-        qWarning("Cannot remove %s", qUtf8Printable(path));
+        qWarning("Cannot prepare the firmware image in %s", qUtf8Printable(updateImage.directory()));
         return false;
     }
-    QFile::copy(resource, path);
-
-    bool imageOk = false;
-    bool copyOk = false;
-    const QByteArray image = readAllOf(resource, &imageOk);
-    const QByteArray copy = readAllOf(path, &copyOk);
-    if (!imageOk || !copyOk || QFileInfo(path).isSymLink() || image.isEmpty() || copy != image)
-    {
-        qWarning("Cannot prepare %s from %s", qUtf8Printable(path), qUtf8Printable(resource));
-        return false;
-    }
-    updateFileName = path;
-    // The engine reads "<file>,<count>": a comma in the directory would cut
-    // the path. It runs in this process, so the bare name finds the same file.
-    updateFileArg = QFile::encodeName(path.contains(QLatin1Char(',')) ? QString(kUpdateFileName).mid(1) : path);
+    updateFileArg = QFile::encodeName(updateImage.path());
     return true;
 }
 
 int MainWindow::ProgramNewBinary()
 {
-    // Checked first: the image file and its path are only touched while no
-    // run can be using them.
-    if (!engineIdle() || !prepareUpdateFile())
+    if (!engineIdle())
     {
         return 0;
     }
-    if (lastPercent != 0)
+    // The copy was checked before the erase; only that image is ever sent.
+    if (!updateImage.holds(variantImage()))
     {
-        lastPercent = 0;
-        pb->setProgress(0);
+        abandonUpdate(kImageChangedText);
+        return 0;
     }
     startStep(SendBinary,
               { "RiVuvo", "-u", VidPid[foundIndex], "--", "write-memory", "0x0", updateFileArg.constData() });
@@ -440,16 +419,23 @@ void MainWindow::ResetDevice()
     startStep(Reset, { "RiVuvo", "-u", VidPid[foundIndex], "--", "reset" });
 }
 
+void MainWindow::setDeviceTiming(int pollPeriodMs, int packetTimeoutMs)
+{
+    killTimer(timerId);
+    timerId = startTimer(pollPeriodMs, Qt::CoarseTimer);
+    timeoutArg = packetTimeoutMs > 0 ? QByteArray::number(packetTimeoutMs) : QByteArray();
+}
+
 void MainWindow::timerEvent(QTimerEvent *)
 {
     checkAccess();
     if (lstMsg == SendBinary && engineIdle())
     {
         // The write is over, whatever its outcome: its image copy has served.
-        removeStaleFile(updateFileName);
+        updateImage.remove();
     }
     // Steps outside the table below (an erase after a click, a version read
-    // after a lost write) are only asked for once; retry them here.
+    // after a failed update) are only asked for once; retry them here.
     if (retryStep == FlashErase)
     {
         EraseFlash();
@@ -461,6 +447,7 @@ void MainWindow::timerEvent(QTimerEvent *)
         return;
     }
 
+    // A step is judged once its run has ended and every text of it was read.
     switch (lstMsg)
     {
     case None:
@@ -468,20 +455,76 @@ void MainWindow::timerEvent(QTimerEvent *)
         CheckController();
         break;
     case FlashErase:
-        if (erased == 1)
+        if (engineIdle() && erased == 1)
         {
             ProgramNewBinary();
         }
+        else if (engineIdle())
+        {
+            abandonUpdate(kEraseFailedText);
+        }
         break;
     case SendBinary:
-        if (flashed == 1 && engineIdle())
+        if (engineIdle() && flashed == 1)
         {
             ResetDevice();
         }
+        else if (engineIdle())
+        {
+            abandonUpdate(kWriteFailedText);
+        }
         break;
     case Reset:
+        // The write was confirmed, so the firmware is in place even when the
+        // controller restarted before its answer to the reset left it.
+        if (engineIdle() && ui->stackedWidget->currentIndex() != kPageFinished)
+        {
+            clearUpdateFlags();
+            showPage(kPageFinished);
+            showNotice(QLatin1String(kRestartText), false);
+        }
         break;
     }
+}
+
+void MainWindow::clearUpdateFlags()
+{
+    erased = 0;
+    flashed = 0;
+    lastPercent = 0;
+    pb->setProgress(0);
+}
+
+void MainWindow::abandonUpdate(const char *what)
+{
+    // Back to polling as after a lost controller, so that the next update
+    // starts from the beginning.
+    clearUpdateFlags();
+    updateImage.remove();
+    controllerFound = 0;
+    showPage(kPageConnect);
+    showNotice(QStringLiteral("%1 %2").arg(QLatin1String(what), QLatin1String(kTryAgainText)), true);
+    CheckController();
+}
+
+QMessageBox *MainWindow::notice() const
+{
+    return noticeBox.data();
+}
+
+void MainWindow::showNotice(const QString &text, bool failure)
+{
+    if (!noticeBox)
+    {
+        noticeBox = new QMessageBox(this);
+        noticeBox->setWindowTitle(windowTitle());
+        noticeBox->setStandardButtons(QMessageBox::Ok);
+    }
+    noticeBox->setIcon(failure ? QMessageBox::Warning : QMessageBox::Information);
+    noticeBox->setText(text);
+    // Not exec(): the sequence and its polling go on behind the message.
+    noticeBox->open();
+    Q_EMIT noticeShown(text);
 }
 
 void MainWindow::showPage(int index)
@@ -573,12 +616,8 @@ void MainWindow::parseWriteLog(const QString &msg)
         {
             flashed = 0;
         }
-        if (msg.contains(QLatin1String(kNoResponseText)))
-        {
-            controllerFound = 0;
-            showPage(kPageConnect);
-            CheckController();
-        }
+        // A lost controller ("No response packet from target device") ends the
+        // run with that status: the tick after it abandons the update.
         return;
     }
 
@@ -620,6 +659,13 @@ void MainWindow::on_pushButton_clicked()
     {
         return;
     }
+    // Nothing is erased before the image that replaces it is ready.
+    if (!prepareUpdateFile())
+    {
+        showNotice(QLatin1String(kImageNotReadyText), true);
+        return;
+    }
+    clearUpdateFlags();
     showPage(kPageUpdating);
     EraseFlash();
 }

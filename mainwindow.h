@@ -7,9 +7,12 @@
 #include <QSize>
 #include <QString>
 
+#include "privateimage.h"
+
 #include <initializer_list>
 
 class QLabel;
+class QMessageBox;
 class QMovie;
 class QTimerEvent;
 class WorkerThread;
@@ -65,6 +68,16 @@ public:
     int ProgramNewBinary();
     void ResetDevice();
 
+    //! Polling period and the engine's packet time-out ("-t"; 0 keeps the
+    //! engine's default), for tests and demonstrations that cannot wait for a
+    //! real device's timing. Call while no step is running.
+    void setDeviceTiming(int pollPeriodMs, int packetTimeoutMs);
+    //! The message shown last (a failed update, an image that could not be
+    //! prepared, a controller to restart by hand); null until one was shown.
+    QMessageBox *notice() const;
+    //! Path of the private image copy that the engine writes.
+    QString updateFilePath() const { return updateImage.path(); }
+
     LastMessage lstMsg;
     Ui::MainWindow *ui;
     int timerId;
@@ -89,6 +102,8 @@ public:
 Q_SIGNALS:
     //! A new percentage was put on the progress bar.
     void progressShown(int percent);
+    //! A message was shown to the user.
+    void noticeShown(const QString &text);
 
 public Q_SLOTS:
     void ParseLogs(QString msg);
@@ -102,6 +117,10 @@ private:
     bool engineIdle() const;
     bool startStep(LastMessage step, std::initializer_list<const char *> args);
     bool prepareUpdateFile();
+    QByteArray variantImage() const;
+    void clearUpdateFlags();
+    void abandonUpdate(const char *what);
+    void showNotice(const QString &text, bool failure);
     void parseVersionLog(const QString &msg);
     void parseWriteLog(const QString &msg);
     void showProgress(int percent);
@@ -114,9 +133,12 @@ private:
     QPointer<WorkerThread> currentWorker;
     //! A step that was refused because a run was still going; retried on the next tick.
     LastMessage retryStep;
-    QString updateFileName;
+    PrivateImage updateImage;
     //! The engine's copy of the image path; stays unchanged while a run may use it.
     QByteArray updateFileArg;
+    //! The "-t" value given to every step; empty for the engine's default.
+    QByteArray timeoutArg;
+    QPointer<QMessageBox> noticeBox;
     bool configErrorShown;
     //! Shown on the connect page while a controller is plugged in that this
     //! user may not open.

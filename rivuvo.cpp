@@ -12,6 +12,10 @@
 #include "blfwk/options.h"
 #include "blfwk/status_codes.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -48,6 +52,37 @@ void parseBusPal(const string_vector_t &words, BusPalConfigData &config)
     if (!BusPal::parse(words, config))
     {
         throw std::runtime_error("Error: " + words[0] + " is not valid for option -b/--buspal.\n");
+    }
+}
+
+//! Refuses, before the device is opened, a write-memory whose source file is
+//! not a regular file (a directory would be measured as -1 bytes, a FIFO
+//! would block with the device open) or whose size cannot be sent as the
+//! command's 32-bit count. A missing file is left to the data producer,
+//! which reports that it cannot open it.
+void checkImageFile(const string_vector_t &words)
+{
+    if (words.size() < 3 || words[0] != "write-memory" || words[2].rfind("{{", 0) == 0)
+    {
+        return;
+    }
+    const std::string path = words[2].substr(0, words[2].find(','));
+    struct stat info = {};
+    if (::stat(path.c_str(), &info) != 0)
+    {
+        if (errno == ENOENT || errno == ENOTDIR)
+        {
+            return;
+        }
+        throw std::runtime_error("Error: cannot read the size of '" + path + "'; nothing was sent.\n");
+    }
+    if (!S_ISREG(info.st_mode))
+    {
+        throw std::runtime_error("Error: '" + path + "' is not a regular file; nothing was sent.\n");
+    }
+    if (static_cast<unsigned long long>(info.st_size) > UINT32_MAX)
+    {
+        throw std::runtime_error("Error: cannot read the size of '" + path + "'; nothing was sent.\n");
     }
 }
 
@@ -304,6 +339,7 @@ int RiVuvo::run()
             {
                 throw std::runtime_error(invalidCommandText(m_cmdv));
             }
+            checkImageFile(m_cmdv);
             progress.reset(new Progress(&RiVuvo::displayProgress, nullptr));
             progress->m_segmentIndex = 1;
             progress->m_segmentCount = 1;

@@ -3,6 +3,7 @@
 #include "blfwk/host_types.h"
 #include "blfwk/utils.h"
 
+#include <climits>
 #include <cstdlib>
 
 std::string readPortArgument(const std::string &value, std::string &port, int32_t &speed)
@@ -62,7 +63,9 @@ std::string readUsbArgument(const std::string &value, uint16_t &vid, uint16_t &p
 std::string readTimeoutArgument(const std::string &value, uint32_t &timeoutMs)
 {
     uint32_t timeout = 0;
-    if (!utils::stringtoui(value, timeout))
+    // hidapi takes the time-out as an int: a larger value would turn negative
+    // there and wait for ever.
+    if (!utils::stringtoui(value, timeout) || timeout > static_cast<uint32_t>(INT_MAX))
     {
         return "Error: " + value + " is not valid for option -t/--timeout.\n";
     }

@@ -19,6 +19,7 @@ vornProgressBar::~vornProgressBar() = default;
 
 void vornProgressBar::setProgress(unsigned char percent)
 {
+    // The style was set once: setting it again re-polishes the widget, which
+    // costs tens of milliseconds per frame.
     setPixmap(QPixmap(QString(":/img/pb%1.png").arg(static_cast<unsigned int>(percent))));
-    setStyleSheet(kStyle);
 }

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QStackedWidget>
@@ -76,6 +77,7 @@ bool Walkthrough::configure(const QStringList &arguments)
     {
         hint->installEventFilter(this);
     }
+    connect(m_window, &MainWindow::noticeShown, this, &Walkthrough::onNotice);
     // The first picture once the window is on screen and has painted.
     QMetaObject::invokeMethod(this, &Walkthrough::start, Qt::QueuedConnection);
     return true;
@@ -122,6 +124,28 @@ void Walkthrough::onProgress(int percent)
     {
         m_halfSaved = true;
         save(QStringLiteral("pageUpdating-%1").arg(percent));
+    }
+}
+
+void Walkthrough::onNotice()
+{
+    save(QStringLiteral("notice"));
+    std::printf("walkthrough: message: %s\n", qUtf8Printable(m_window->notice()->text()));
+    std::fflush(stdout);
+    QTimer::singleShot(kClickDelayMs, this, &Walkthrough::closeNotice);
+}
+
+void Walkthrough::closeNotice()
+{
+    if (QMessageBox *notice = m_window->notice())
+    {
+        notice->accept();
+    }
+    // A message that keeps the update page (the image was not ready) asks for
+    // another click; on other pages the page change brings the next one.
+    if (m_window->ui->stackedWidget->currentIndex() == 2)
+    {
+        QTimer::singleShot(kClickDelayMs, this, &Walkthrough::clickUpdate);
     }
 }
 

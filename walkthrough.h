@@ -12,7 +12,8 @@ class MainWindow;
 //! picture of the window at every page change, one at half progress and one
 //! whenever the connect page's access hint appears, and
 //! ends the program with 0 once the finished page shows, or with 1 when it has
-//! not shown within the time limit.
+//! not shown within the time limit. A message is read and closed as a person
+//! would, and UPDATE is clicked again when the update is offered once more.
 class Walkthrough : public QObject
 {
     Q_OBJECT
@@ -41,6 +42,8 @@ private:
     void start();
     void onPageChanged(int index);
     void onProgress(int percent);
+    void onNotice();
+    void closeNotice();
     void save(const QString &what);
     void clickUpdate();
     void timedOut();

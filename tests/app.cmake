@@ -2,7 +2,8 @@
 # steps against the virtual controller; the unattended walkthrough program.
 if(TARGET vornsim AND TARGET kelvo-updater-sim)
   vorn_add_gtest(test_app
-    SOURCES test_app_window.cpp test_app_sequence.cpp test_app_access.cpp gui_test_main.cpp
+    SOURCES test_app_window.cpp test_app_sequence.cpp test_app_access.cpp test_app_faults.cpp test_app_swap.cpp
+      test_app_image.cpp gui_test_main.cpp
     LIBS vorn_app blfwk vornsim vorn_resources Qt5::Widgets Qt5::Test)
 
   vorn_add_gtest(test_app_walkthrough

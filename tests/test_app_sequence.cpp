@@ -1,14 +1,13 @@
 // Whole device steps against the virtual controller, driven by the window's
 // own one-second polling. Every test runs in its own process and directory.
-#include "mainwindow.h"
-#include "ui_mainwindow.h"
-#include "sim/vornsim_control.h"
+#include "window_driver.h"
 #include "workerthread.h"
 #include "blfwk/Logging.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,13 +24,10 @@
 
 namespace {
 
-const int kStepWaitMs = 15000;
+using windowtest::noticeOpen;
+using windowtest::readFile;
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const int kStepWaitMs = 15000;
 
 class UpdateSequence : public ::testing::Test
 {
@@ -75,7 +71,12 @@ protected:
         ASSERT_EQ(page(), 3);
     }
 
-    bool imageFileExists() const { return QFileInfo::exists(QDir::current().filePath("updatefile.bin")); }
+    //! The private copy, or (for the old place) a file in the current directory.
+    bool imageFileExists() const
+    {
+        return QFileInfo::exists(window->updateFilePath()) ||
+               QFileInfo::exists(QDir::current().filePath("updatefile.bin"));
+    }
 
     QTemporaryDir dir;
     std::unique_ptr<MainWindow> window;
@@ -154,19 +155,27 @@ TEST_F(UpdateSequence, AClickDuringAVersionReadStartsTheEraseOnceTheReadHasEnded
     EXPECT_EQ(page(), 3);
 }
 
-TEST_F(UpdateSequence, AFailedEraseStaysOnTheUpdatingPageAndWritesNothing)
+TEST_F(UpdateSequence, AFailedEraseIsReportedAndASecondUpdateFinishes)
 {
-    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FAULT", "status:flash-erase-region:10000" } });
+    const QString flash = dir.filePath("flash.bin");
+    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() },
+           { "VORN_SIM_FAULT", "status:flash-erase-region:10000" } });
     startUpdate();
-    ASSERT_TRUE(waitFor([&] { return window->lstMsg == MainWindow::FlashErase; }));
-    // Several ticks pass without a further step.
-    QTest::qWait(2500);
-    EXPECT_EQ(window->lstMsg, MainWindow::FlashErase);
-    EXPECT_EQ(page(), 3);
+    ASSERT_TRUE(waitFor([&] { return noticeOpen(*window); }));
+    EXPECT_TRUE(window->notice()->text().startsWith(
+        "The controller did not confirm that its old firmware was erased. The update did not finish. Unplug the "
+        "controller, hold the left stick, plug it in again, then click UPDATE."));
+    EXPECT_EQ(page(), 0);
+    EXPECT_EQ(window->lstMsg, MainWindow::GetVersion) << "back to polling";
     EXPECT_FALSE(imageFileExists());
+
+    window->notice()->accept();
+    startUpdate();
+    ASSERT_TRUE(waitForPage(4));
+    EXPECT_EQ(readFile(flash).left(458764), readFile(":/binaries/vorn_tarsel_v_0.5.20_smoked.bin"));
 }
 
-TEST_F(UpdateSequence, AControllerLostDuringTheWriteReturnsToPolling)
+TEST_F(UpdateSequence, AControllerLostDuringTheWriteIsReportedAndPollingResumes)
 {
     open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FAULT", "unplug:write-memory:200" } });
     QSignalSpy progress(window.get(), &MainWindow::progressShown);
@@ -175,6 +184,8 @@ TEST_F(UpdateSequence, AControllerLostDuringTheWriteReturnsToPolling)
     ASSERT_TRUE(waitForPage(0));
     EXPECT_EQ(window->flashed, 0);
     EXPECT_GT(progress.count(), 0) << "the write had begun";
+    EXPECT_TRUE(noticeOpen(*window));
+    EXPECT_TRUE(window->notice()->text().contains("The update did not finish."));
 
     ASSERT_TRUE(waitFor([&] { return window->lstMsg == MainWindow::GetVersion; }))
         << "polling resumes once the write has ended";
@@ -184,14 +195,49 @@ TEST_F(UpdateSequence, AControllerLostDuringTheWriteReturnsToPolling)
 TEST_F(UpdateSequence, AWriteTheControllerRefusesAfterItsLastPacketNeverFinishes)
 {
     open({ { "VORN_SIM_VARIANT", "steel_gray" }, { "VORN_SIM_FAULT", "final-status:write-memory:10210" } });
+    QSignalSpy pages(window->ui->stackedWidget, &QStackedWidget::currentChanged);
     startUpdate();
-    ASSERT_TRUE(waitFor([&] { return window->lastPercent == 100; }, 2 * kStepWaitMs));
-    // Several ticks pass: no reset is started and the finished page never shows.
-    QTest::qWait(2500);
-    EXPECT_EQ(window->lstMsg, MainWindow::SendBinary);
+    ASSERT_TRUE(waitFor([&] { return noticeOpen(*window); }, 2 * kStepWaitMs));
+    EXPECT_TRUE(window->notice()->text().startsWith(
+        "The controller did not confirm that it received the whole new firmware. The update did not finish."));
     EXPECT_EQ(window->flashed, 0);
-    EXPECT_EQ(page(), 3);
+    EXPECT_EQ(window->lastPercent, 0) << "a second update shows its 100 % again";
+    EXPECT_NE(window->lstMsg, MainWindow::Reset);
+    for (const QList<QVariant> &change : pages)
+    {
+        EXPECT_NE(change.at(0).toInt(), 4) << "never the finished page";
+    }
     EXPECT_FALSE(imageFileExists()) << "the ended write's image copy is removed all the same";
+}
+
+TEST_F(UpdateSequence, AResetWithoutItsSuccessTextAfterAConfirmedWriteSaysTheFirmwareIsWritten)
+{
+    open({ { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FAULT", "status:reset:10000" } });
+    startUpdate();
+    ASSERT_TRUE(waitForPage(4, 4 * kStepWaitMs));
+    ASSERT_TRUE(noticeOpen(*window));
+    EXPECT_EQ(window->notice()->text(),
+              "The new firmware is written. Unplug the controller and plug it in again to start it.");
+    EXPECT_EQ(window->notice()->icon(), QMessageBox::Information);
+}
+
+TEST_F(UpdateSequence, StartingAStepClearsItsFlagSoOnlyItsOwnRunCanSetIt)
+{
+    open({ { "VORN_SIM_VARIANT", "none" } });
+    window->killTimer(window->timerId);
+    // Flags left over from an earlier update.
+    window->erased = 1;
+    window->flashed = 1;
+    window->EraseFlash();
+    ASSERT_EQ(window->lstMsg, MainWindow::FlashErase);
+    EXPECT_EQ(window->erased, 0);
+    ASSERT_TRUE(waitFor([&] { return window->running == 0; }));
+    QTest::qWait(100);
+
+    QTimerEvent tick(window->timerId);
+    QCoreApplication::sendEvent(window.get(), &tick);
+    EXPECT_NE(window->lstMsg, MainWindow::SendBinary) << "the stale flag started no write";
+    EXPECT_EQ(window->flashed, 0) << "an abandoned update clears every flag";
 }
 
 TEST_F(UpdateSequence, ASuccessfulUpdateWritesTheVariantsImageAndFinishes)
@@ -210,27 +256,111 @@ TEST_F(UpdateSequence, ASuccessfulUpdateWritesTheVariantsImageAndFinishes)
     EXPECT_TRUE(readFile(flash).startsWith(image));
 }
 
-TEST_F(UpdateSequence, AFileLeftInPlaceOfTheImageIsNeverWritten)
+//! What may stand at the name the image copy once had in the current directory.
+enum class Planted
 {
-    // A comma in the directory must not cut the path the engine is given.
+    NonEmptyDirectory,
+    LinkToADecoy,
+    ReadOnlyFile
+};
+
+std::string plantedName(const ::testing::TestParamInfo<Planted> &info)
+{
+    const char *const names[] = { "NonEmptyDirectory", "LinkToADecoy", "ReadOnlyFile" };
+    return names[static_cast<int>(info.param)];
+}
+
+class OldImagePlace : public UpdateSequence, public ::testing::WithParamInterface<Planted>
+{
+};
+
+TEST_P(OldImagePlace, WhateverStandsThereIsLeftAloneAndOnlyTheImageReachesTheController)
+{
+    // A comma in the current directory does not matter either.
     ASSERT_TRUE(QDir(dir.path()).mkdir("work,1"));
     ASSERT_TRUE(QDir::setCurrent(dir.filePath("work,1")));
+    const QString old = QDir::current().filePath("updatefile.bin");
     const QString decoy = dir.filePath("decoy.bin");
     {
         QFile file(decoy);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("not a firmware image");
     }
-    ASSERT_TRUE(QFile::link(decoy, dir.filePath("work,1/updatefile.bin")));
+    switch (GetParam())
+    {
+    case Planted::NonEmptyDirectory:
+        ASSERT_TRUE(QDir().mkpath(old + "/inside"));
+        break;
+    case Planted::LinkToADecoy:
+        ASSERT_TRUE(QFile::link(decoy, old));
+        break;
+    case Planted::ReadOnlyFile:
+        // Stands for a file the updater could not remove (an immutable one
+        // needs privileges that CI's root may not have on its file system).
+        ASSERT_TRUE(QFile::copy(decoy, old));
+        ASSERT_TRUE(QFile::setPermissions(old, QFile::ReadOwner));
+        break;
+    }
+    const QFileInfo before(old);
 
     const QString flash = dir.filePath("flash.bin");
     open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() } });
     startUpdate();
     ASSERT_TRUE(waitForPage(4, 4 * kStepWaitMs));
 
-    EXPECT_EQ(readFile(decoy), "not a firmware image") << "the link was removed, not followed";
-    EXPECT_FALSE(imageFileExists());
-    EXPECT_TRUE(readFile(flash).startsWith(readFile(":/binaries/vorn_tarsel_v_0.5.20_smoked.bin")));
+    const QFileInfo after(old);
+    EXPECT_EQ(after.isDir(), before.isDir());
+    EXPECT_EQ(after.isSymLink(), before.isSymLink());
+    EXPECT_EQ(after.lastModified(), before.lastModified());
+    EXPECT_EQ(readFile(decoy), "not a firmware image");
+    EXPECT_FALSE(window->updateFilePath().startsWith(QDir::currentPath()));
+    EXPECT_EQ(readFile(flash).left(458764), readFile(":/binaries/vorn_tarsel_v_0.5.20_smoked.bin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(AtTheOldPlace, OldImagePlace,
+                         ::testing::Values(Planted::NonEmptyDirectory, Planted::LinkToADecoy, Planted::ReadOnlyFile),
+                         plantedName);
+
+TEST_F(UpdateSequence, AnUpdateFinishesFromACurrentDirectoryNobodyCanWriteTo)
+{
+    // Even root cannot create a file in a directory that has been removed.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("gone"));
+    ASSERT_TRUE(QDir::setCurrent(dir.filePath("gone")));
+    ASSERT_TRUE(QDir(dir.path()).rmdir("gone"));
+
+    const QString flash = dir.filePath("flash.bin");
+    open({ { "VORN_SIM_VARIANT", "light_gray" }, { "VORN_SIM_FLASH", flash.toUtf8() } });
+    startUpdate();
+    ASSERT_TRUE(waitForPage(4, 4 * kStepWaitMs));
+    EXPECT_EQ(readFile(flash).left(458764), readFile(":/binaries/vorn_tarsel_v_0.5.20_light_gray.bin"));
+}
+
+TEST_F(UpdateSequence, WithoutAPlaceForTheImageNothingIsErasedAndTheUserCanTryAgain)
+{
+    // No usable runtime directory, and a temporary directory that cannot hold one.
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", dir.filePath("missing/tmp").toUtf8());
+    const QString flash = dir.filePath("flash.bin");
+    const QString trace = dir.filePath("trace.txt");
+    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() },
+           { "VORN_SIM_TRACE", trace.toUtf8() } });
+    ASSERT_TRUE(waitForPage(2));
+    const QByteArray oldFlash = readFile(flash);
+
+    window->on_pushButton_clicked();
+    ASSERT_TRUE(noticeOpen(*window));
+    EXPECT_TRUE(window->notice()->text().startsWith("The firmware image could not be prepared, so nothing on the "
+                                                    "controller was changed."));
+    EXPECT_EQ(page(), 2) << "the update is still offered";
+    QTest::qWait(2500);
+    EXPECT_EQ(readFile(flash), oldFlash);
+    EXPECT_FALSE(readFile(trace).contains("> 01 00 10 00 02")) << "no erase command was sent";
+
+    window->notice()->accept();
+    qputenv("TMPDIR", dir.path().toUtf8());
+    window->on_pushButton_clicked();
+    ASSERT_TRUE(waitForPage(4, 4 * kStepWaitMs));
+    EXPECT_EQ(readFile(flash).left(458764), readFile(":/binaries/vorn_tarsel_v_0.5.20_smoked.bin"));
 }
 
 } // namespace

@@ -60,4 +60,33 @@ TEST_P(Walkthrough, LeavesTheVariantsEmbeddedImageInFlash)
 
 INSTANTIATE_TEST_SUITE_P(EveryVariant, Walkthrough, ::testing::Values("black", "steel_gray", "light_gray", "smoked"));
 
+TEST(WalkthroughWithAFault, ClosesTheMessageClicksUpdateAgainAndFinishes)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString flash = dir.filePath("flash.bin");
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("VORN_SIM_VARIANT", "black");
+    environment.insert("VORN_SIM_FLASH", flash);
+    // The controller refuses the first erase only.
+    environment.insert("VORN_SIM_FAULT", "status:flash-erase-region:105");
+    environment.remove("VORN_SIM_TIMING");
+
+    QProcess updater;
+    updater.setProcessEnvironment(environment);
+    updater.setWorkingDirectory(dir.path());
+    updater.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    updater.start(VORN_UPDATER_SIM, { "--walkthrough", dir.filePath("pictures"), "--walkthrough-limit", "90" });
+    ASSERT_TRUE(updater.waitForFinished(100000));
+    const QByteArray output = updater.readAllStandardOutput();
+    ASSERT_EQ(updater.exitCode(), 0) << output.right(2000).toStdString();
+    EXPECT_TRUE(output.contains("walkthrough: message: The controller did not confirm that its old firmware was "
+                                "erased. The update did not finish."));
+    EXPECT_EQ(output.count("Inject command 'flash-erase-region'"), 2);
+    EXPECT_EQ(readFile(flash).left(458764), readFile(VORN_FIRMWARE_DIR "/vorn_tarsel_v_0.5.20_black.bin"));
+    EXPECT_FALSE(QDir(dir.filePath("pictures")).entryList({ "*notice*" }).isEmpty()) << "a picture of the message";
+}
+
 } // namespace

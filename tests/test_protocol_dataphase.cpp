@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -188,6 +190,25 @@ TEST_F(DataPhaseTest, FileProducerSendsTheCountGivenOrTheWholeFileAndStopsQuietl
                                                     "Preparing to send 100 (0x64) bytes to the target.\n",
                                                     "Error: cannot open input data file '/nonexistent/protocol.bin'\n" }))
         << "reaching the end of a short file is no write failure";
+}
+
+TEST_F(DataPhaseTest, FileProducerOpensOnlyRegularFilesAndNeverWaitsOnAFifo)
+{
+    // What is opened is checked, not the name: this holds even when a FIFO or
+    // a directory took the file's place after the driver looked at it.
+    const std::string fifo = ::testing::TempDir() + "protocol_fifo.bin";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string directory = ::testing::TempDir();
+    for (const std::string &path : { fifo, directory })
+    {
+        DataPacket::FileDataProducer producer;
+        EXPECT_FALSE(producer.init(path, 0)) << path;
+        EXPECT_FALSE(producer.hasMoreData());
+    }
+    std::remove(fifo.c_str());
+    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Error: cannot open input data file '" + fifo + "'\n",
+                                                    "Error: cannot open input data file '" + directory + "'\n" }));
 }
 
 TEST(StdOutDataConsumer, DumpsSixteenBytesALineContinuedAcrossPacketsAndPadsAShortLastLine)

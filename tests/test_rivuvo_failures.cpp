@@ -1,6 +1,8 @@
 #include "rivuvo_run.h"
 #include "sim_test_support.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -54,6 +56,9 @@ TEST(RivuvoFailures, RefusedOptionsAreReportedWithTheUsageLineBeforeAnyDevice)
         { { "-u", "0x10000,0x5e03", "--", "reset" }, "Error: 0x10000 is not valid vid for option -u.\n" },
         { { "-u", "0x3b7c,pid", "--", "reset" }, "Error: pid is not valid pid for option -u.\n" },
         { { "-t", "5s", "-u", "--", "reset" }, "Error: 5s is not valid for option -t/--timeout.\n" },
+        // hidapi's time-out is an int: these would wait for ever there.
+        { { "-t", "2147483648", "-u", "--", "reset" }, "Error: 2147483648 is not valid for option -t/--timeout.\n" },
+        { { "-t", "0xffffffff", "-u", "--", "reset" }, "Error: 0xffffffff is not valid for option -t/--timeout.\n" },
     };
     for (const Case &c : cases)
     {
@@ -223,6 +228,33 @@ TEST(RivuvoFailures, AMissingInputFileStopsBeforeAnyPacket)
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.texts, (QStringList{ "Inject command 'write-memory'\n",
                                        "Error: cannot open input data file '/nonexistent/image.bin'\n" }));
+}
+
+TEST(RivuvoFailures, TheLargestTimeOutHidapiTakesIsAccepted)
+{
+    SimEnvironment sim;
+    EXPECT_EQ(RivuvoRun({ "-t", "2147483647", "-u", "--", "read-memory", "0x70006", "6" }).code, 0);
+}
+
+TEST(RivuvoFailures, AnImageThatIsNotARegularFileIsRefusedBeforeAnyReport)
+{
+    TempDir dir;
+    SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
+    const std::string directory = dir.file("image.bin");
+    const std::string fifo = dir.file("fifo.bin");
+    ASSERT_EQ(::mkdir(directory.c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    // A FIFO with no writer would block an open for reading for ever.
+    for (const std::string &source : { directory, fifo, fifo + ",16" })
+    {
+        const std::string path = source.substr(0, source.find(','));
+        RivuvoRun run(withDevice({ "write-memory", "0", source }));
+        EXPECT_EQ(run.code, 1) << source;
+        EXPECT_EQ(run.texts, QStringList{ QString::fromStdString("Error: '" + path +
+                                                                  "' is not a regular file; nothing was sent.\n") });
+    }
+    EXPECT_EQ(simtest::readFile(dir.file("trace")), "") << "the device was not even opened";
 }
 
 } // namespace

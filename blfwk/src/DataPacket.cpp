@@ -5,6 +5,10 @@
 #include "blfwk/log_texts.h"
 #include "blfwk/utils.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -155,6 +159,36 @@ uint8_t *DataPacket::receiveFrom(Packetizer &device, uint32_t *byteCount, Progre
     return readFinalResponse(device);
 }
 
+namespace {
+
+//! Opens @a path for reading only when it is a regular file. Opened without
+//! blocking, so that a FIFO put in its place cannot hold the run with the
+//! device open; the type is checked on what was opened, not on the name.
+std::FILE *openRegularFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+    {
+        return nullptr;
+    }
+    struct stat info = {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+    {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE *file = ::fdopen(fd, "rb");
+    if (!file)
+    {
+        ::close(fd);
+    }
+    return file;
+}
+
+} // namespace
+
 DataPacket::FileDataProducer::FileDataProducer()
     : m_filePointer(nullptr)
     , m_fileSize(0)
@@ -177,7 +211,7 @@ bool DataPacket::FileDataProducer::init(std::string filePath, uint32_t count)
         m_filePointer = nullptr;
     }
 
-    m_filePointer = std::fopen(filePath.c_str(), "rb");
+    m_filePointer = openRegularFile(filePath);
     long size = count;
     if (m_filePointer && count == 0)
     {
