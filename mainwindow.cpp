@@ -16,12 +16,16 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMovie>
+#include <QPainter>
+#include <QPalette>
 #include <QScreen>
 #include <QStringList>
 #include <QTimerEvent>
 #include <QtGlobal>
 
 #include <array>
+#include <future>
+#include <vector>
 
 const char *const MainWindow::VidPid[4] = {
     "0x3b7c,0x5e0d", // smoked
@@ -67,9 +71,30 @@ const char kStyleOrange[] = "border-image: url(:/img/transparent.png) 0 0 0 0 st
 const char kStyleOrangeStretched[] =
     "border-image: url(:/img/transparent.png) 0 0 0 0 stretch stretch; color : rgb(255, 143, 28)";
 
-QString pageStyle(int picture)
+const int kPageCount = 5;
+
+//! Page @a picture's background (1 to 5) decoded and drawn once at the window's
+//! size, as a stretched border image of the whole page would draw it; safe
+//! on any thread. The file-sized picture is released at once.
+QImage pageBackground(int picture, const QSize &window)
 {
-    return QStringLiteral("border-image: url(:/img/Vorn-UpdaterApp-%1.jpg) 0 0 0 0 stretch stretch").arg(picture);
+    const QImage source(QStringLiteral(":/img/Vorn-UpdaterApp-%1.jpg").arg(picture));
+    QImage scaled(window, QImage::Format_RGB32);
+    scaled.fill(Qt::black);
+    QPainter painter(&scaled);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(QPoint(0, 0), window), source, source.rect());
+    return scaled;
+}
+
+//! Shows @a background behind the page's widgets; it is drawn as it is,
+//! never scaled or decoded again.
+void setPageBackground(QWidget *page, const QImage &background)
+{
+    QPalette palette = page->palette();
+    palette.setBrush(QPalette::Window, QBrush(QPixmap::fromImage(background)));
+    page->setPalette(palette);
+    page->setAutoFillBackground(true);
 }
 
 } // namespace
@@ -180,6 +205,17 @@ void MainWindow::GenerateUI()
     QFont titleFont(QStringLiteral("DIN Next W1G"), 60, 81);
     const QFont productFont(QStringLiteral("DIN Next W1G Medium"), 18);
 
+    // The pictures are decoded and scaled on other threads while the form is
+    // styled, and all are in place before the first page shows: nothing is
+    // decoded or scaled again while the window runs.
+    std::vector<std::future<QImage>> backgrounds;
+    for (int picture = 1; picture <= kPageCount; ++picture)
+    {
+        backgrounds.push_back(std::async(std::launch::async, pageBackground, picture, window));
+    }
+    const QRect barRect = scaledRect(window, 0.243, 0.729, 0.516, 0.028);
+    auto barFrames = std::async(std::launch::async, &vornProgressBar::scaledFrames, barRect.size());
+
     auto place = [&window](QWidget *widget, double x, double y, double w, double h, const char *style) {
         widget->setGeometry(scaledRect(window, x, y, w, h));
         widget->setStyleSheet(QString::fromLatin1(style));
@@ -203,13 +239,17 @@ void MainWindow::GenerateUI()
     {
         qDebug("Movie is Invalid");
     }
+    // Every frame read now and kept: the loop then never decodes again.
+    loader->setCacheMode(QMovie::CacheAll);
+    loader->jumpToFrame(loader->frameCount() - 1);
+    loader->jumpToFrame(0);
     loaderLabel = new QLabel(ui->pageConnectController);
     loaderLabel->setMovie(loader);
     place(loaderLabel, 0.448, 0.703, 0.099, 0.0269, kStyleTransparent);
     loader->start();
 
-    ui->pageConnectController->setStyleSheet(pageStyle(1));
-    ui->pageVersionSame->setStyleSheet(pageStyle(2));
+    QWidget *const pages[kPageCount] = { ui->pageConnectController, ui->pageVersionSame, ui->pageVersionLower,
+                                         ui->pageUpdating, ui->pageFinished };
 
     place(ui->lblTitle, 0.25, 0.39, 0.58, 0.045, kStyleWhite);
     ui->lblTitle->setFont(fontFor(titleFont, ui->lblTitle, false));
@@ -223,7 +263,6 @@ void MainWindow::GenerateUI()
     place(ui->lblStaticCurrentFirmware, 0.33, 0.76, 0.3, 0.036, kStyleWhite);
     ui->lblStaticCurrentFirmware->setFont(fontFor(textFont, ui->lblStaticCurrentFirmware, true));
 
-    ui->pageVersionLower->setStyleSheet(pageStyle(3));
     place(ui->lblCurrentVersion, 0.6, 0.758, 0.149, 0.038, kStyleWhite);
     ui->lblCurrentVersion->setFont(fontFor(versionFont, ui->lblCurrentVersion, false));
     place(ui->lblNewVersion, 0.591, 0.796, 0.14, 0.038, kStyleOrangeStretched);
@@ -235,12 +274,10 @@ void MainWindow::GenerateUI()
     updateButton->setParent(ui->pageVersionLower);
     place(updateButton, 0.421, 0.851, 0.148, 0.058, kStyleTransparent);
 
-    ui->pageUpdating->setStyleSheet(pageStyle(4));
     pb = new vornProgressBar();
     pb->setParent(ui->pageUpdating);
     place(pb, 0.243, 0.729, 0.516, 0.028, kStyleTransparent);
 
-    ui->pageFinished->setStyleSheet(pageStyle(5));
     closeButton = new vornCloseButton();
     closeButton->setParent(ui->pageFinished);
     place(closeButton, 0.432, 0.851, 0.148, 0.058, kStyleTransparent);
@@ -249,6 +286,15 @@ void MainWindow::GenerateUI()
 
     place(ui->lblProductName, 0.36, 0.63, 0.58, 0.045, kStyleWhite);
     ui->lblProductName->setFont(fontFor(productFont, ui->lblProductName, false));
+
+    for (int page = 0; page < kPageCount; ++page)
+    {
+        setPageBackground(pages[page], backgrounds[page].get());
+    }
+    pb->setFrames(barFrames.get());
+    // The loader runs only while its page shows.
+    connect(ui->stackedWidget, &QStackedWidget::currentChanged, loader,
+            [this](int index) { loader->setPaused(index != kPageConnect); });
 
     connect(updateButton, &vornButton::vornButtonClicked, this, &MainWindow::on_pushButton_clicked);
     connect(closeButton, &vornCloseButton::vornCloseClicked, this, &MainWindow::on_close_clicked);

@@ -14,9 +14,11 @@ const char *const kStyle = "border-image: url(:/img/transparent.png) 0 0 0 0 str
 vornButton::vornButton()
     : QLabel(nullptr)
     , hover(false)
+    , normalPicture(kNormalPicture)
+    , hoverPicture(kHoverPicture)
 {
     setAttribute(Qt::WA_Hover);
-    setPixmap(QPixmap(kNormalPicture));
+    setPixmap(normalPicture);
     setStyleSheet(kStyle);
 }
 
@@ -42,7 +44,7 @@ void vornButton::enterEvent(QEvent *e)
     if (!hover)
     {
         hover = true;
-        setPixmap(QPixmap(kHoverPicture));
+        setPixmap(hoverPicture);
         setStyleSheet(kStyle);
     }
     QLabel::enterEvent(e);
@@ -53,7 +55,7 @@ void vornButton::leaveEvent(QEvent *e)
     if (hover)
     {
         hover = false;
-        setPixmap(QPixmap(kNormalPicture));
+        setPixmap(normalPicture);
         setStyleSheet(kStyle);
     }
     QLabel::leaveEvent(e);

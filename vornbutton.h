@@ -2,6 +2,7 @@
 #define VORNBUTTON_H
 
 #include <QLabel>
+#include <QPixmap>
 
 class QEvent;
 
@@ -27,6 +28,11 @@ protected:
     bool event(QEvent *e) override;
     void enterEvent(QEvent *e) override;
     void leaveEvent(QEvent *e) override;
+
+private:
+    // Decoded once: hovering swaps them, never loads them again.
+    QPixmap normalPicture;
+    QPixmap hoverPicture;
 };
 
 #endif // VORNBUTTON_H

@@ -13,9 +13,11 @@ const char *const kStyle = "border-image: url(:/img/transparent.png) 0 0 0 0 str
 vornCloseButton::vornCloseButton()
     : QLabel(nullptr)
     , hover(false)
+    , normalPicture(kNormalPicture)
+    , hoverPicture(kHoverPicture)
 {
     setAttribute(Qt::WA_Hover);
-    setPixmap(QPixmap(kNormalPicture));
+    setPixmap(normalPicture);
     setStyleSheet(kStyle);
 }
 
@@ -36,7 +38,7 @@ void vornCloseButton::enterEvent(QEvent *e)
     if (!hover)
     {
         hover = true;
-        setPixmap(QPixmap(kHoverPicture));
+        setPixmap(hoverPicture);
         setStyleSheet(kStyle);
     }
     QLabel::enterEvent(e);
@@ -47,7 +49,7 @@ void vornCloseButton::leaveEvent(QEvent *e)
     if (hover)
     {
         hover = false;
-        setPixmap(QPixmap(kNormalPicture));
+        setPixmap(normalPicture);
         setStyleSheet(kStyle);
     }
     QLabel::leaveEvent(e);

@@ -2,6 +2,7 @@
 #define VORNCLOSEBUTTON_H
 
 #include <QLabel>
+#include <QPixmap>
 
 class QEvent;
 
@@ -24,6 +25,11 @@ protected:
     bool event(QEvent *e) override;
     void enterEvent(QEvent *e) override;
     void leaveEvent(QEvent *e) override;
+
+private:
+    // Decoded once: hovering swaps them, never loads them again.
+    QPixmap normalPicture;
+    QPixmap hoverPicture;
 };
 
 #endif // VORNCLOSEBUTTON_H

@@ -1,7 +1,11 @@
 #ifndef VORNPROGRESSBAR_H
 #define VORNPROGRESSBAR_H
 
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
+#include <QSize>
+#include <QVector>
 
 // The progress bar of the updating page: one pre-drawn frame per whole percent.
 class vornProgressBar : public QLabel
@@ -14,6 +18,17 @@ public:
 
     // Frames exist for 0 to 100; any other value shows an empty picture.
     void setProgress(unsigned char percent);
+
+    //! Every frame decoded and scaled to @a size as the label would scale it
+    //! itself; safe on any thread.
+    static QVector<QImage> scaledFrames(const QSize &size);
+    //! Frames from scaledFrames, swapped in by setProgress from now on, so
+    //! that a new percentage decodes nothing.
+    void setFrames(const QVector<QImage> &frames);
+
+private:
+    QVector<QPixmap> frames;
+    int shownPercent;
 };
 
 #endif // VORNPROGRESSBAR_H

@@ -57,6 +57,7 @@ public:
         std::string m_filePath;
         FILE *m_filePointer;
         long m_fileSize;
+        std::vector<char> m_readBuffer; //!< the file's read buffer; outlives m_filePointer
     };
 
     class HexDataProducer : public DataProducer

@@ -63,6 +63,9 @@ public:
 
     int openHandles = 0;
     Clock::time_point busyUntil; //!< the device takes no output report before this
+    //! When the report last written or read was due on the device's own
+    //! schedule; the next report of a host that keeps up follows from it.
+    Clock::time_point scheduleAt;
 
 private:
     State m_state = State::Live;

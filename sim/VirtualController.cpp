@@ -32,6 +32,20 @@ std::string canonicalPath(std::string path)
     return path;
 }
 
+//! How late a host may hand in its next report and still count as keeping
+//! up: a thread that wakes a little after its report was done is not the
+//! device's time. A longer pause is the host's own and starts a new schedule.
+constexpr auto kScheduleSlack = std::chrono::milliseconds(50);
+
+//! Where the transfer of a report written now starts: right after the
+//! device's last report when the host kept up, so that the oversleeps of
+//! its thread never add up over a transfer; otherwise now.
+Clock::time_point scheduleStart(const ReportLink &link)
+{
+    Clock::time_point now = Clock::now();
+    return now - link.scheduleAt <= kScheduleSlack ? link.scheduleAt : now;
+}
+
 } // namespace
 
 const wchar_t *const VirtualController::kSerialNumber = L"KELVO-SIM-0001";
@@ -135,7 +149,7 @@ int VirtualController::write(ReportLink &link, const uint8_t *data, size_t lengt
     {
         return -1;
     }
-    Clock::time_point done = std::max(Clock::now(), link.busyUntil) + m_timing.transfer(length);
+    Clock::time_point done = std::max(scheduleStart(link), link.busyUntil) + m_timing.transfer(length);
     while (Clock::now() < done)
     {
         m_wake.wait_until(lock, done);
@@ -155,8 +169,9 @@ int VirtualController::write(ReportLink &link, const uint8_t *data, size_t lengt
         // A following process must find what this answer reports as done.
         saveFlash();
     }
-    Clock::time_point ready = Clock::now() + m_timing.flashWork(outcome.busyUs);
+    Clock::time_point ready = done + m_timing.flashWork(outcome.busyUs);
     link.busyUntil = ready;
+    link.scheduleAt = done;
     link.queue(std::move(outcome.reports), ready, m_timing);
 
     if (outcome.unplugNow)
@@ -188,6 +203,7 @@ int VirtualController::read(ReportLink &link, uint8_t *data, size_t length, int 
         if (link.hasQueued() && link.front().readyAt <= now)
         {
             ReportLink::Pending report = link.takeFront();
+            link.scheduleAt = std::max(link.scheduleAt, report.readyAt);
             size_t count = std::min(length, report.bytes.size());
             std::copy_n(report.bytes.data(), count, data);
             if (report.unplugAfter && &link == m_link.get())

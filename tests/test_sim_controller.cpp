@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <numeric>
 
 using namespace simtest;
@@ -133,6 +134,36 @@ TEST(VirtualController, ProgramsOnlyErasedFlashInsideIt)
 
     EXPECT_EQ(host.exchange(command(0x04, { 0x7fff0, 0x20, 0 }, 1)), generic(10200, 0x04));
     EXPECT_EQ(host.exchange(command(0x03, { 0x7fff0, 0x20, 0 })), response(0xA3, { 10200, 0 }));
+}
+
+TEST(VirtualController, TakesTheModelsOwnTimeAtFullSpeedHoweverLateTheHostWakes)
+{
+    // The model: 1 ms per report of up to 64 bytes, 14 ms per erased sector,
+    // 60 us per programmed 8-byte phrase. A 56-byte packet is 7 phrases.
+    using std::chrono::microseconds;
+    using std::chrono::milliseconds;
+    const int kSectors = 6, kPackets = 400;
+    const auto report = milliseconds(1);
+    const auto erase = report + kSectors * milliseconds(14) + report;
+    const auto write = report + report + kPackets * (report + 7 * microseconds(60)) + report;
+    const auto reset = report + report;
+    const auto floor = erase + write + reset;
+
+    SimEnvironment env({ { "VORN_SIM_TIMING", "full-speed" } });
+    Host host;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(host.eraseRegion(0, kSectors * 0x1000), 0u);
+    ASSERT_EQ(host.writeMemory(0, pattern(kPackets * 56)), 0u);
+    ASSERT_EQ(host.exchange(command(0x0B, {})), generic(0, 0x0B));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+
+    // Each report is due at its place on the schedule, so a thread that
+    // wakes late loses nothing: only a machine that stalls the test for
+    // tens of milliseconds could reach the bound.
+    EXPECT_GE(elapsed, floor);
+    EXPECT_LE(elapsed, floor * 105 / 100) << std::chrono::duration<double, std::milli>(elapsed).count()
+                                          << " ms for a floor of "
+                                          << std::chrono::duration<double, std::milli>(floor).count() << " ms";
 }
 
 TEST(VirtualController, TracesAResetThatAnswersThenDropsUntilTheNextOpen)

@@ -91,3 +91,30 @@ TEST(ProgressBarWidget, ShowsTheFrameOfEachPercentageAndNothingBeyondHundred)
     bar.setProgress(0);
     EXPECT_EQ(shown(bar), picture(":/img/pb0.png"));
 }
+
+TEST(ProgressBarWidget, SwapsInPreparedFramesScaledAsTheLabelWouldScaleThem)
+{
+    const QSize size(324, 15);
+    const QVector<QImage> frames = vornProgressBar::scaledFrames(size);
+    ASSERT_EQ(frames.size(), 101);
+    QImage expected = picture(":/img/pb42.png").scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_EQ(frames.at(42), expected);
+
+    // Marked frames show that setProgress takes the prepared ones, not the files.
+    QVector<QImage> marked;
+    for (int percent = 0; percent <= 100; ++percent)
+    {
+        QImage frame(size, QImage::Format_RGB32);
+        frame.fill(QColor(percent, 0, 255 - percent));
+        marked.append(frame);
+    }
+    vornProgressBar bar;
+    bar.setFrames(marked);
+    EXPECT_EQ(shown(bar), marked.at(0)) << "the frame shown is replaced by its prepared one";
+    bar.setProgress(42);
+    EXPECT_EQ(shown(bar), marked.at(42));
+    bar.setProgress(100);
+    EXPECT_EQ(shown(bar), marked.at(100));
+    bar.setProgress(101);
+    EXPECT_TRUE(bar.pixmap(Qt::ReturnByValue).isNull());
+}

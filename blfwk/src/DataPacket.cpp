@@ -17,6 +17,9 @@ namespace blfwk {
 
 namespace {
 
+//! Read buffer of an input file: eight of the largest packets.
+const size_t kFileBufferBytes = 8 * kMaxHostPacketSize;
+
 //! Percentage of @a done in @a total, in 64 bits so that large blocks do not
 //! wrap.
 int percentOf(uint32_t done, uint32_t total)
@@ -212,6 +215,13 @@ bool DataPacket::FileDataProducer::init(std::string filePath, uint32_t count)
     }
 
     m_filePointer = openRegularFile(filePath);
+    if (m_filePointer)
+    {
+        // Packets are read one by one; a buffer of many packets saves a
+        // system call per packet.
+        m_readBuffer.resize(kFileBufferBytes);
+        std::setvbuf(m_filePointer, m_readBuffer.data(), _IOFBF, m_readBuffer.size());
+    }
     long size = count;
     if (m_filePointer && count == 0)
     {

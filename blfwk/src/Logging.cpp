@@ -54,23 +54,26 @@ void Logger::log(log_level_t level, const char *fmt, va_list args)
         return;
     }
 
-    va_list measure;
-    va_copy(measure, args);
-    int length = std::vsnprintf(nullptr, 0, fmt, measure);
-    va_end(measure);
-    if (length < 0)
+    // Most texts are short: formatted once into the stack; only a longer one
+    // is formatted again into a buffer of its size.
+    char shortText[256];
+    va_list again;
+    va_copy(again, args);
+    int length = std::vsnprintf(shortText, sizeof(shortText), fmt, args);
+    if (length >= 0 && static_cast<size_t>(length) < sizeof(shortText))
     {
-        return;
+        _log(shortText);
     }
-
-    char *buffer = static_cast<char *>(std::malloc(static_cast<size_t>(length) + 1));
-    if (!buffer)
+    else if (length >= 0)
     {
-        return;
+        if (char *buffer = static_cast<char *>(std::malloc(static_cast<size_t>(length) + 1)))
+        {
+            std::vsnprintf(buffer, static_cast<size_t>(length) + 1, fmt, again);
+            _log(buffer);
+            std::free(buffer);
+        }
     }
-    std::vsnprintf(buffer, static_cast<size_t>(length) + 1, fmt, args);
-    _log(buffer);
-    std::free(buffer);
+    va_end(again);
 }
 
 FileLogger::FileLogger(const char *file_path)

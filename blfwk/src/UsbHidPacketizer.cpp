@@ -72,8 +72,11 @@ status_t UsbHidPacketizer::writePacket(const uint8_t *packet, uint32_t byteCount
         }
     }
 
-    std::memset(&m_report, 0, sizeof(m_report));
+    // Only the header and the packet go on the wire, so only they are set:
+    // clearing the whole 8196-byte report for every small packet would cost
+    // more than sending it.
     m_report.header.reportID = reportID;
+    m_report.header._padding = 0;
     m_report.header.packetLengthLsb = static_cast<uint8_t>(byteCount & 0xff);
     m_report.header.packetLengthMsb = static_cast<uint8_t>((byteCount >> 8) & 0xff);
     if (byteCount > 0)
