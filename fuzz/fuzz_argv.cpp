@@ -3,6 +3,8 @@
 // words after "rivuvo", one per line (a NUL also ends a word). The image
 // file "updatefile.bin" is at hand in the current directory.
 
+#include "blfwk/UsbHidPacketizer.h"
+#include "blfwk/bootloader_packets.h"
 #include "engine_run.h"
 #include "sim/vornsim_control.h"
 
@@ -50,7 +52,22 @@ std::vector<std::string> wordsOf(const uint8_t *data, size_t size)
     return kept;
 }
 
+//! Whether the controller may differ from a freshly plugged-in one: set by
+//! any report other than a read-memory or get-property command.
+bool s_controllerTouched = true;
+
 } // namespace
+
+extern "C" int __real_hid_write(hid_device *dev, const unsigned char *data, size_t length);
+
+extern "C" int __wrap_hid_write(hid_device *dev, const unsigned char *data, size_t length)
+{
+    using namespace blfwk;
+    const bool onlyReads = length > 4 && data[0] == kBootloaderReportID_CommandOut &&
+                           (data[4] == kCommandTag_ReadMemory || data[4] == kCommandTag_GetProperty);
+    s_controllerTouched = s_controllerTouched || !onlyReads;
+    return __real_hid_write(dev, data, length);
+}
 
 extern "C" int __real_hid_read_timeout(hid_device *dev, unsigned char *data, size_t length, int milliseconds);
 
@@ -78,8 +95,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // Every input meets a freshly plugged-in controller with the old firmware.
-    vornsim_reconfigure();
+    // Every input meets a freshly plugged-in controller with the old firmware;
+    // building one costs more than most runs, so it is rebuilt only when needed.
+    if (s_controllerTouched)
+    {
+        vornsim_reconfigure();
+        s_controllerTouched = false;
+    }
     fuzzrun::resetScratchDirectory();
     fuzzrun::runEngine(wordsOf(data, size));
     return 0;
