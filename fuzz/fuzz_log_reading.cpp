@@ -90,7 +90,7 @@ void startFromConnectPage()
     window->ui->stackedWidget->setCurrentIndex(0);
 }
 
-void read(QByteArray text)
+void readText(QByteArray text)
 {
     if (!text.isEmpty() && text.at(0) >= '0' && text.at(0) <= '4')
     {
@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<int>(size));
     for (const QByteArray &text : input.split('\0'))
     {
-        read(text);
+        readText(text);
     }
     finishEngineRuns();
     return 0;
