@@ -15,6 +15,13 @@
 
 using namespace simtest;
 
+namespace vorn {
+void PrintTo(const ControllerVariant &variant, std::ostream *out)
+{
+    *out << variant.name;
+}
+} // namespace vorn
+
 namespace {
 
 using vorn::ControllerVariant;
