@@ -1,5 +1,6 @@
 #include "rivuvo.h"
 
+#include "rivuvo_command.h"
 #include "rivuvo_connection.h"
 #include "rivuvo_help.h"
 
@@ -10,12 +11,7 @@
 #include "blfwk/log_texts.h"
 #include "blfwk/Progress.h"
 #include "blfwk/options.h"
-#include "blfwk/status_codes.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -31,21 +27,6 @@ const char *const k_copyright =
     "Distributed with the updater under the terms of its licence.\n"
     "There is no warranty; use at your own risk.";
 
-//! "Error: invalid command or arguments 'w0 w1 ...'\n"
-std::string invalidCommandText(const string_vector_t &words)
-{
-    std::string text = "Error: invalid command or arguments '";
-    for (size_t i = 0; i < words.size(); ++i)
-    {
-        if (i > 0)
-        {
-            text += ' ';
-        }
-        text += words[i];
-    }
-    return text + "'\n";
-}
-
 //! Fills @a config from the -b words, or raises the option's error.
 void parseBusPal(const string_vector_t &words, BusPalConfigData &config)
 {
@@ -53,60 +34,6 @@ void parseBusPal(const string_vector_t &words, BusPalConfigData &config)
     {
         throw std::runtime_error("Error: " + words[0] + " is not valid for option -b/--buspal.\n");
     }
-}
-
-//! Refuses, before the device is opened, a write-memory whose source file is
-//! not a regular file (a directory would be measured as -1 bytes, a FIFO
-//! would block with the device open) or whose size cannot be sent as the
-//! command's 32-bit count. A missing file is left to the data producer,
-//! which reports that it cannot open it.
-void checkImageFile(const string_vector_t &words)
-{
-    if (words.size() < 3 || words[0] != "write-memory" || words[2].rfind("{{", 0) == 0)
-    {
-        return;
-    }
-    const std::string path = words[2].substr(0, words[2].find(','));
-    struct stat info = {};
-    if (::stat(path.c_str(), &info) != 0)
-    {
-        if (errno == ENOENT || errno == ENOTDIR)
-        {
-            return;
-        }
-        throw std::runtime_error("Error: cannot read the size of '" + path + "'; nothing was sent.\n");
-    }
-    if (!S_ISREG(info.st_mode))
-    {
-        throw std::runtime_error("Error: '" + path + "' is not a regular file; nothing was sent.\n");
-    }
-    if (static_cast<unsigned long long>(info.st_size) > UINT32_MAX)
-    {
-        throw std::runtime_error("Error: cannot read the size of '" + path + "'; nothing was sent.\n");
-    }
-}
-
-//! Runs one command on the open session; returns kStatus_NoResponse when the
-//! target did not answer, otherwise @a result unchanged.
-int injectAndReport(Bootloader &bootloader, Command &command, const char *announcement, int result)
-{
-    Log::info(announcement, command.getName().c_str());
-    bootloader.inject(command);
-    bootloader.flush();
-
-    const uint32_vector_t *values = command.getResponseValues();
-    if (values && !values->empty())
-    {
-        if ((*values)[0] != static_cast<uint32_t>(kStatus_NoResponseExpected))
-        {
-            command.logResponses();
-        }
-        if ((*values)[0] == static_cast<uint32_t>(kStatus_NoResponse))
-        {
-            result = kStatus_NoResponse;
-        }
-    }
-    return result;
 }
 
 } // namespace
@@ -334,11 +261,7 @@ int RiVuvo::run()
     {
         if (!m_cmdv.empty())
         {
-            command.reset(Command::create(&m_cmdv));
-            if (!command)
-            {
-                throw std::runtime_error(invalidCommandText(m_cmdv));
-            }
+            command = createCommand(m_cmdv);
             checkImageFile(m_cmdv);
             progress.reset(new Progress(&RiVuvo::displayProgress, nullptr));
             progress->m_segmentIndex = 1;
@@ -349,11 +272,7 @@ int RiVuvo::run()
         const Peripheral::PeripheralConfigData config = connectionConfig();
         if (m_useUsb && m_useBusPal)
         {
-            preConfigCommand.reset(Command::create(&m_busPalConfig));
-            if (!preConfigCommand)
-            {
-                throw std::runtime_error(invalidCommandText(m_busPalConfig));
-            }
+            preConfigCommand = createCommand(m_busPalConfig);
         }
 
         bootloader.reset(new Bootloader(config));

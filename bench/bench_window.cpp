@@ -119,7 +119,8 @@ struct DeviceFloor
 
 DeviceFloor deviceFloor()
 {
-    const vornsim::TimingModel timing(true);
+    const bool fullSpeed = true;
+    const vornsim::TimingModel timing(fullSpeed);
     auto report = [&timing](size_t bytes) {
         return std::chrono::duration<double, std::milli>(timing.transfer(bytes)).count();
     };

@@ -332,14 +332,14 @@ void BootloaderModel::writeMemory(const std::vector<uint32_t> &params, HostRepor
     m_writePackets = 0;
     if (count == 0)
     {
-        endWrite(finalStatus(), false, out);
+        endWrite(finalStatus(), out);
         return;
     }
     Fault *abort = m_faults.armed(FaultKind::Abort, kTagWriteMemory);
     if (abort && abort->value == 0)
     {
         FaultPlan::fire(*abort);
-        endWrite(kDeviceAbortDataPhase, true, out);
+        abortWrite(kDeviceAbortDataPhase, out);
     }
 }
 
@@ -348,7 +348,7 @@ void BootloaderModel::takeWriteData(const uint8_t *data, uint32_t length, HostRe
     uint32_t size = std::min(length, m_writeRemaining);
     if (!m_flash.isBlank(m_writeAddress, size))
     {
-        endWrite(kDeviceMemoryBlankCheckFailed, true, out);
+        abortWrite(kDeviceMemoryBlankCheckFailed, out);
         return;
     }
     m_flash.program(m_writeAddress, data, size);
@@ -358,27 +358,30 @@ void BootloaderModel::takeWriteData(const uint8_t *data, uint32_t length, HostRe
     ++m_writePackets;
     if (m_writeRemaining == 0)
     {
-        endWrite(finalStatus(), false, out);
+        endWrite(finalStatus(), out);
         return;
     }
     Fault *abort = m_faults.armed(FaultKind::Abort, kTagWriteMemory);
     if (abort && abort->value == m_writePackets)
     {
         FaultPlan::fire(*abort);
-        endWrite(kDeviceAbortDataPhase, true, out);
+        abortWrite(kDeviceAbortDataPhase, out);
     }
 }
 
-void BootloaderModel::endWrite(uint32_t status, bool aborted, HostReportOutcome &out)
+void BootloaderModel::endWrite(uint32_t status, HostReportOutcome &out)
 {
     m_writing = false;
-    if (aborted)
-    {
-        // The receiver's abort travels as an empty command report; the host
-        // skips it while it waits for the final response.
-        send(kReportCommandIn, {}, out);
-    }
     sendGeneric(status, kTagWriteMemory, out);
+}
+
+void BootloaderModel::abortWrite(uint32_t status, HostReportOutcome &out)
+{
+    // The receiver's abort travels as an empty command report; the host
+    // skips it while it waits for the final response.
+    m_writing = false;
+    send(kReportCommandIn, {}, out);
+    endWrite(status, out);
 }
 
 void BootloaderModel::getProperty(const std::vector<uint32_t> &params, HostReportOutcome &out)

@@ -96,7 +96,10 @@ private:
     void getProperty(const std::vector<uint32_t> &params, HostReportOutcome &out);
 
     void takeWriteData(const uint8_t *data, uint32_t length, HostReportOutcome &out);
-    void endWrite(uint32_t status, bool aborted, HostReportOutcome &out);
+    //! Ends the data phase with the final response carrying @a status.
+    void endWrite(uint32_t status, HostReportOutcome &out);
+    //! Ends it early: the abort report, then the final response.
+    void abortWrite(uint32_t status, HostReportOutcome &out);
     uint32_t finalStatus();
     uint32_t readChunkSize() const;
 

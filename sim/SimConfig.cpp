@@ -5,17 +5,6 @@
 
 namespace vornsim {
 
-namespace {
-
-const Variant kVariants[] = {
-    { "black", 0x5e03, 0x5e0f },
-    { "steel_gray", 0x5e0b, 0x5e10 },
-    { "light_gray", 0x5e0c, 0x5e11 },
-    { "smoked", 0x5e0d, 0x5e12 },
-};
-
-} // namespace
-
 bool parseNumber(const std::string &text, uint64_t limit, uint64_t &value)
 {
     // Decimal unless marked as hex: a leading zero never means octal here.
@@ -37,7 +26,7 @@ bool parseNumber(const std::string &text, uint64_t limit, uint64_t &value)
 
 const Variant *findVariant(const std::string &name)
 {
-    for (const Variant &variant : kVariants)
+    for (const Variant &variant : vorn::kVariants)
     {
         if (name == variant.name)
         {
@@ -49,7 +38,7 @@ const Variant *findVariant(const std::string &name)
 
 const Variant &defaultVariant()
 {
-    return kVariants[0];
+    return vorn::kBlackVariant;
 }
 
 bool parseVersion(const std::string &text, FirmwareVersion &version)

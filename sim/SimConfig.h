@@ -1,5 +1,7 @@
 #pragma once
 
+#include "blfwk/controller_variants.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -7,21 +9,15 @@
 
 namespace vornsim {
 
-constexpr uint16_t kVendorId = 0x3b7c;
-
 //! One colour variant of the controller: the product ID it enumerates
 //! under in update mode and the second product ID its firmware carries.
-struct Variant
-{
-    const char *name;
-    uint16_t updatePid;
-    uint16_t firmwarePid;
-};
+using Variant = vorn::ControllerVariant;
+using vorn::kVendorId;
 
 //! The variant called @a name, or null for "none" and unknown names.
 const Variant *findVariant(const std::string &name);
 
-//! The variant used when nothing else is asked for.
+//! The variant used when nothing else is asked for: black.
 const Variant &defaultVariant();
 
 struct FirmwareVersion

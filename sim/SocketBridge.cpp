@@ -107,7 +107,7 @@ bool SocketDevice::awaitIdentity(DeviceIdentity &identity, std::string &error)
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kIdentityTimeoutMs);
     while (!m_firstFrameSeen && !m_closed)
     {
-        if (!receive(deadline, false))
+        if (!receive(deadline, Wait::UntilDeadline))
         {
             error = "device sent no identity";
             return false;
@@ -144,7 +144,7 @@ int SocketDevice::read(uint8_t *data, size_t length, int timeoutMs)
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
     while (m_reports.empty() && !m_closed)
     {
-        if (!receive(deadline, forever))
+        if (!receive(deadline, forever ? Wait::Forever : Wait::UntilDeadline))
         {
             return 0;
         }
@@ -193,12 +193,12 @@ bool SocketDevice::sendFrame(char type, const uint8_t *payload, size_t length)
     return true;
 }
 
-bool SocketDevice::receive(Clock::time_point deadline, bool forever)
+bool SocketDevice::receive(Clock::time_point deadline, Wait wait)
 {
     while (true)
     {
         int waitMs = -1;
-        if (!forever)
+        if (wait == Wait::UntilDeadline)
         {
             auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
             waitMs = static_cast<int>(std::max<long long>(0, left));

@@ -55,9 +55,14 @@ private:
     explicit SocketDevice(int fd);
 
     bool sendFrame(char type, const uint8_t *payload, size_t length);
-    //! Receives what arrives until @a deadline (or forever); false when the
-    //! time ran out without any bytes.
-    bool receive(std::chrono::steady_clock::time_point deadline, bool forever);
+    enum class Wait
+    {
+        UntilDeadline,
+        Forever
+    };
+    //! Receives what arrives until @a deadline (or, with Wait::Forever,
+    //! without limit); false when the time ran out without any bytes.
+    bool receive(std::chrono::steady_clock::time_point deadline, Wait wait);
     void parseFrames();
     void disconnect();
 

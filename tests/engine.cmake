@@ -1,7 +1,8 @@
 # The engine driver end to end, against the virtual controller.
 vorn_add_gtest(test_rivuvo
   SOURCES
-    sim_test_support.cpp
+    rivuvo_run.h
+    sim_test_support.h sim_test_support.cpp
     test_rivuvo_commands.cpp
     test_rivuvo_failures.cpp
     test_rivuvo_access.cpp

@@ -3,6 +3,7 @@
 #include "blfwk/Logging.h"
 
 #include <cstdarg>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,3 +51,18 @@ protected:
 private:
     log_level_t m_pendingLevel = kInfo;
 };
+
+//! The text of the runtime error that @a action throws, or "(no error)".
+template <typename Action>
+std::string errorText(Action action)
+{
+    try
+    {
+        action();
+    }
+    catch (const std::runtime_error &e)
+    {
+        return e.what();
+    }
+    return "(no error)";
+}

@@ -1,5 +1,7 @@
 vorn_add_gtest(test_protocol
   SOURCES
+    fake_packetizer.h
+    log_capture.h
     test_protocol_framework.cpp
     test_protocol_dataphase.cpp
     test_protocol_commands.cpp

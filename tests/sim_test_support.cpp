@@ -126,11 +126,11 @@ Bytes identity(uint16_t productId, const std::string &serial)
 }
 
 ScriptedDevice::ScriptedDevice(const std::string &socketPath, Bytes hello, std::vector<Bytes> answers, Bytes greeting,
-                               bool hangUp)
+                               AfterGreeting after)
     : m_hello(std::move(hello))
     , m_answers(std::move(answers))
     , m_greeting(std::move(greeting))
-    , m_hangUp(hangUp)
+    , m_hangUp(after == AfterGreeting::HangUp)
     , m_listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
 {
     sockaddr_un address{};

@@ -76,8 +76,14 @@ Bytes identity(uint16_t productId, const std::string &serial);
 class ScriptedDevice
 {
 public:
+    enum class AfterGreeting
+    {
+        Serve,
+        HangUp
+    };
+
     ScriptedDevice(const std::string &socketPath, Bytes hello, std::vector<Bytes> answers, Bytes greeting = {},
-                   bool hangUp = false);
+                   AfterGreeting after = AfterGreeting::Serve);
     //! Call with every connection closed: a connection is served until the host closes it.
     ~ScriptedDevice();
     ScriptedDevice(const ScriptedDevice &) = delete;

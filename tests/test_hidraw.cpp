@@ -1,5 +1,6 @@
 // The production programs, linked with the system's hidapi, against the
 // controller behind an emulated hidraw node (vornsim-hidraw under umockdev).
+#include "blfwk/controller_variants.h"
 #include "sim_test_support.h"
 
 #include <gtest/gtest.h>
@@ -11,38 +12,22 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <atomic>
-#include <cstring>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace simtest;
 
-namespace {
-
-const QString kBlack = "0x3b7c,0x5e03";
-const QString kOpenFailure = "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e03, sn=).";
-
-struct Variant
-{
-    const char *name;
-    const char *ids;
-};
-
-const Variant kVariants[] = {
-    { "black", "0x3b7c,0x5e03" },
-    { "steel_gray", "0x3b7c,0x5e0b" },
-    { "light_gray", "0x3b7c,0x5e0c" },
-    { "smoked", "0x3b7c,0x5e0d" },
-};
-
-void PrintTo(const Variant &variant, std::ostream *out)
+namespace vorn {
+void PrintTo(const ControllerVariant &variant, std::ostream *out)
 {
     *out << variant.name;
 }
+} // namespace vorn
+
+namespace {
+
+using vorn::ControllerVariant;
+
+const QString kBlack = vorn::kBlackVariant.vidPid;
+const QString kOpenFailure = "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e03, sn=).";
 
 struct Outcome
 {
@@ -113,13 +98,13 @@ QStringList engineArguments(const QString &ids, const QString &step)
     return QStringList{ "-u", ids, "--" } + step.split(' ');
 }
 
-using ThroughTheSystemLibrary = ::testing::TestWithParam<std::tuple<Variant, const char *>>;
+using ThroughTheSystemLibrary = ::testing::TestWithParam<std::tuple<ControllerVariant, const char *>>;
 
 // Version read, erase, whole write and reset: the same texts as the program
 // linked with the virtual controller, and the image in flash byte for byte.
 TEST_P(ThroughTheSystemLibrary, ProductionRivuvoUpdatesAsTheSimProgramDoes)
 {
-    const Variant variant = std::get<0>(GetParam());
+    const ControllerVariant variant = std::get<0>(GetParam());
     const QString maxPacket = std::get<1>(GetParam());
     TempDir dir;
     const QString imagePath = QString::fromStdString(dir.file("image.bin"));
@@ -141,7 +126,7 @@ TEST_P(ThroughTheSystemLibrary, ProductionRivuvoUpdatesAsTheSimProgramDoes)
 
     for (const QString &step : updateSteps(imagePath))
     {
-        const QStringList arguments = engineArguments(variant.ids, step);
+        const QStringList arguments = engineArguments(variant.vidPid, step);
         const Outcome real = underHidraw(QStringList{ RIVUVO } + arguments, settings(realFlash), directory);
         const Outcome sim = run(RIVUVO_SIM, arguments, settings(simFlash), directory, 30);
         EXPECT_EQ(real.exitCode, 0) << step.toStdString() << "\n" << real.output.toStdString();
@@ -152,16 +137,16 @@ TEST_P(ThroughTheSystemLibrary, ProductionRivuvoUpdatesAsTheSimProgramDoes)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryVariantAndPacketSize, ThroughTheSystemLibrary,
-                         ::testing::Combine(::testing::ValuesIn(kVariants), ::testing::Values("56", "8192")),
+                         ::testing::Combine(::testing::ValuesIn(vorn::kVariants), ::testing::Values("56", "8192")),
                          [](const auto &info) {
                              return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param);
                          });
 
-using ProductionWindow = ::testing::TestWithParam<Variant>;
+using ProductionWindow = ::testing::TestWithParam<ControllerVariant>;
 
 TEST_P(ProductionWindow, WalkthroughReachesTheFinishedPage)
 {
-    const Variant variant = GetParam();
+    const ControllerVariant variant = GetParam();
     TempDir dir;
     const std::string flash = dir.file("flash.bin");
     const Outcome window = underHidraw({ KELVO_UPDATER, "--walkthrough", QString::fromStdString(dir.file("pictures")),
@@ -175,7 +160,7 @@ TEST_P(ProductionWindow, WalkthroughReachesTheFinishedPage)
     EXPECT_EQ(flashStart(flash, expected.size()), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryVariant, ProductionWindow, ::testing::ValuesIn(kVariants),
+INSTANTIATE_TEST_SUITE_P(EveryVariant, ProductionWindow, ::testing::ValuesIn(vorn::kVariants),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ProductionWindowUnplug, ReturnsToPollingAndASecondWalkthroughFinishes)
@@ -227,128 +212,24 @@ TEST(AccessDenied, BothProgramsReportTheEnginesOpenFailure)
     EXPECT_TRUE(window.output.contains(kOpenFailure.toUtf8())) << window.output.right(2000).toStdString();
 }
 
-//! A device model in another process, as vornsim-hidraw sees it: this
-//! test's own virtual controller served over the socket protocol.
-class SocketModel
-{
-public:
-    explicit SocketModel(const std::string &path)
-        : m_listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
-    {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-        if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0 ||
-            ::listen(m_listener, 4) != 0)
-        {
-            ADD_FAILURE() << "the model cannot listen on " << path;
-            return;
-        }
-        m_thread = std::thread([this] {
-            for (int fd; (fd = ::accept(m_listener, nullptr, nullptr)) >= 0; ::close(fd))
-            {
-                serve(fd);
-            }
-        });
-    }
-
-    ~SocketModel()
-    {
-        m_stopping = true;
-        ::shutdown(m_listener, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_listener);
-    }
-
-private:
-    static bool put(int fd, char type, const uint8_t *payload, size_t length)
-    {
-        Bytes frame{ static_cast<uint8_t>(type) };
-        for (int shift = 0; shift < 32; shift += 8)
-        {
-            frame.push_back(static_cast<uint8_t>(length >> shift));
-        }
-        frame.insert(frame.end(), payload, payload + length);
-        return ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(frame.size());
-    }
-
-    //! One connection: the controller's identity, then output reports to
-    //! the controller and its input reports back, until either side goes.
-    void serve(int fd)
-    {
-        hid_device_info *devices = hid_enumerate(0, 0);
-        if (!devices)
-        {
-            return;
-        }
-        const uint8_t identity[] = { static_cast<uint8_t>(devices->vendor_id), static_cast<uint8_t>(devices->vendor_id >> 8),
-                                     static_cast<uint8_t>(devices->product_id),
-                                     static_cast<uint8_t>(devices->product_id >> 8) };
-        hid_device *controller = hid_open_path(devices->path);
-        hid_free_enumeration(devices);
-        if (!controller || !put(fd, 'D', identity, sizeof(identity)))
-        {
-            hid_close(controller);
-            return;
-        }
-        Bytes received;
-        uint8_t report[16384];
-        bool open = true;
-        while (open && !m_stopping)
-        {
-            pollfd entry{ fd, POLLIN, 0 };
-            if (::poll(&entry, 1, 2) > 0)
-            {
-                uint8_t buffer[65536];
-                const ssize_t count = ::recv(fd, buffer, sizeof(buffer), 0);
-                open = count > 0;
-                received.insert(received.end(), buffer, buffer + std::max<ssize_t>(count, 0));
-            }
-            while (received.size() >= 5)
-            {
-                const size_t length = received[1] | received[2] << 8 | received[3] << 16 | size_t(received[4]) << 24;
-                if (received.size() < 5 + length)
-                {
-                    break;
-                }
-                if (received[0] == 'W' && hid_write(controller, received.data() + 5, length) < 0)
-                {
-                    open = false;
-                }
-                received.erase(received.begin(), received.begin() + 5 + static_cast<std::ptrdiff_t>(length));
-            }
-            for (int count; open && (count = hid_read_timeout(controller, report, sizeof(report), 0)) != 0;)
-            {
-                open = count > 0 && put(fd, 'R', report, static_cast<size_t>(count));
-            }
-        }
-        hid_close(controller);
-    }
-
-    int m_listener;
-    std::atomic<bool> m_stopping{ false };
-    std::thread m_thread;
-};
-
-TEST(ExternalModel, DrivesTheUpdateOverTheSocketProtocol)
+// A device model in another process speaks the socket protocol; the
+// production tool reaches it through the emulated node all the same.
+TEST(ExternalModel, AnswersTheProductionToolOverTheSocketProtocol)
 {
     TempDir dir;
-    const std::string flash = dir.file("flash.bin");
     const std::string socket = dir.file("model.sock");
-    SimEnvironment model({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash } });
-    SocketModel server(socket);
-    const QString imagePath = QString(VORN_FIRMWARE_DIR "/vorn_tarsel_v_0.5.20_smoked.bin");
-    const QString directory = QString::fromStdString(dir.file(""));
+    const Bytes erase = command(0x02, { 0, 0x71000, 0 });
+    ScriptedDevice model(socket, identity(0x5e0d, ""), { generic(0, 0x02) });
 
-    for (const QString &step : updateSteps(imagePath))
-    {
-        const Outcome real = underHidraw(QStringList{ RIVUVO } + engineArguments("0x3b7c,0x5e0d", step), {}, directory, 30,
+    const Outcome real = underHidraw({ RIVUVO, "-u", "0x3b7c,0x5e0d", "--", "flash-erase-region", "0x00", "0x71000" },
+                                     {}, QString::fromStdString(dir.file("")), 30,
                                      { "--socket", QString::fromStdString(socket) });
-        EXPECT_EQ(real.exitCode, 0) << step.toStdString() << "\n" << real.output.toStdString();
-        EXPECT_TRUE(real.output.contains("Response status = 0 (0x0) Success")) << step.toStdString();
-    }
-    const QByteArray expected = image("smoked");
-    EXPECT_EQ(flashStart(flash, expected.size()), expected);
+    EXPECT_EQ(real.exitCode, 0) << real.output.toStdString();
+    EXPECT_TRUE(real.output.contains("Response status = 0 (0x0) Success")) << real.output.toStdString();
+    const std::vector<Bytes> received = model.received();
+    EXPECT_NE(std::find(received.begin(), received.end(), bridgeFrame('W', erase)), received.end())
+        << "the erase command reached the model";
+    ASSERT_TRUE(model.waitForClosed(1));
 }
 
 } // namespace

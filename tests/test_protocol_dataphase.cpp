@@ -41,11 +41,18 @@ class DataPhaseTest : public ::testing::Test
 protected:
     void SetUp() override { g_percentages.clear(); }
 
+    enum Ending
+    {
+        kFinalResponse,
+        kNoFinalResponse
+    };
+
     //! Receives @a expected bytes; returns the bytes not received.
-    uint32_t receive(uint32_t expected, bool expectResponse = true)
+    uint32_t receive(uint32_t expected, Ending ending = kFinalResponse)
     {
         uint32_t remaining = expected;
-        EXPECT_EQ(DataPacket(&consumer).receiveFrom(device, &remaining, &progress) != nullptr, expectResponse);
+        const bool answered = DataPacket(&consumer).receiveFrom(device, &remaining, &progress) != nullptr;
+        EXPECT_EQ(answered, ending == kFinalResponse);
         return remaining;
     }
 
@@ -66,20 +73,7 @@ protected:
 
 } // namespace
 
-TEST_F(DataPhaseTest, ReceivedPacketIsLoggedAsVersionLineAndReachesTheConsumer)
-{
-    device.sendData({ 0x00, 0x05, 0x14, 0x00, 0x00, 0x00 });
-    device.respond(genericResponse(0, kCommandTag_ReadMemory));
-
-    EXPECT_EQ(receive(6), 0u);
-    EXPECT_EQ(consumer.bytes, (Bytes{ 0x00, 0x05, 0x14, 0x00, 0x00, 0x00 }));
-    EXPECT_EQ(consumer.finalizeCount, 1);
-    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Version: 00 05 14 00 00 00 " }));
-    EXPECT_EQ(log.levels.front(), Logger::kInfo);
-    EXPECT_EQ(g_percentages, (std::vector<int>{ 100 }));
-}
-
-TEST_F(DataPhaseTest, ReceivingReportsEachPacketAndKeepsNoBytesBeyondThoseAnnounced)
+TEST_F(DataPhaseTest, ReceivingLogsEachPacketAsAVersionLineAndKeepsNoBytesBeyondThoseAnnounced)
 {
     device.sendData({ 0xab, 0xcd, 0xef, 0x01 });
     device.sendData({ 0xfe, 0x7f, 0x99, 0x98 });
@@ -87,8 +81,10 @@ TEST_F(DataPhaseTest, ReceivingReportsEachPacketAndKeepsNoBytesBeyondThoseAnnoun
 
     EXPECT_EQ(receive(6), 0u);
     EXPECT_EQ(consumer.bytes, (Bytes{ 0xab, 0xcd, 0xef, 0x01, 0xfe, 0x7f }));
+    EXPECT_EQ(consumer.finalizeCount, 1);
     EXPECT_EQ(g_percentages, (std::vector<int>{ 66, 100 }));
     EXPECT_EQ(log.texts, (std::vector<std::string>{ "Version: AB CD EF 01 ", "Version: FE 7F " }));
+    EXPECT_EQ(log.levels, (std::vector<Logger::log_level_t>{ Logger::kInfo, Logger::kInfo }));
 }
 
 TEST_F(DataPhaseTest, ReceivingStopsWhenTheTargetEndsThePhaseOrTheReadFails)
@@ -102,7 +98,7 @@ TEST_F(DataPhaseTest, ReceivingStopsWhenTheTargetEndsThePhaseOrTheReadFails)
 
     device.failRead(kPacketType_Data, kStatus_Timeout);
     device.respond(genericResponse(0, kCommandTag_ReadMemory));
-    receive(6, false);
+    receive(6, kNoFinalResponse);
     EXPECT_EQ(consumer.finalizeCount, 1);
     EXPECT_EQ(device.syncCount, 1);
     EXPECT_EQ(device.unreadCount(), 1u) << "no final response is read after a failed read";
@@ -139,28 +135,24 @@ TEST_F(DataPhaseTest, SendingStopsAtAWriteFailureOrWhenNothingCanBeHandedOutAndS
                                                     failure, failure }));
 }
 
-TEST(HexDataProducer, KeepsOnlyHexDigitsTakenInPairs)
+TEST(HexDataProducer, KeepsOnlyHexDigitsTakenInPairsAndHandsThemOutInPieces)
 {
-    DataPacket::HexDataProducer producer;
-    uint8_t buffer[8] = {};
-    EXPECT_EQ(producer.initFromString("{{01 02 0a}}"), 3u);
-    EXPECT_EQ(producer.getData(buffer, 2), 2u);
-    EXPECT_TRUE(producer.hasMoreData());
-    EXPECT_EQ(producer.getData(buffer + 2, 8), 1u);
-    EXPECT_FALSE(producer.hasMoreData());
-    EXPECT_EQ(producer.getData(buffer, 8), 0u);
-    EXPECT_EQ(Bytes(buffer, buffer + 3), (Bytes{ 0x01, 0x02, 0x0a }));
-
-    EXPECT_EQ(producer.initFromString("{{1 23}}"), 2u) << "pairs are formed after the blanks are gone";
-    EXPECT_EQ(producer.getData(buffer, 8), 2u);
-    EXPECT_EQ(Bytes(buffer, buffer + 2), (Bytes{ 0x12, 0x03 }));
-
-    EXPECT_EQ(producer.initFromString("{{1}}"), 1u);
-    EXPECT_EQ(producer.getData(buffer, 8), 1u);
-    EXPECT_EQ(buffer[0], 0x01);
-
-    EXPECT_EQ(producer.initFromString("{{}}"), 0u);
-    EXPECT_FALSE(producer.hasMoreData());
+    // Pairs are formed after the blanks are gone; a lone last digit is a byte.
+    const std::pair<const char *, Bytes> cases[] = {
+        { "{{01 02 0a}}", { 0x01, 0x02, 0x0a } }, { "{{1 23}}", { 0x12, 0x03 } }, { "{{1}}", { 0x01 } }, { "{{}}", {} }
+    };
+    for (const auto &[text, bytes] : cases)
+    {
+        DataPacket::HexDataProducer producer;
+        EXPECT_EQ(producer.initFromString(text), bytes.size()) << text;
+        Bytes out(8, 0xee);
+        const uint32_t first = producer.getData(out.data(), 2);
+        EXPECT_EQ(producer.hasMoreData(), bytes.size() > 2) << text;
+        const uint32_t rest = producer.getData(out.data() + first, 6);
+        EXPECT_EQ(producer.getData(out.data(), 8), 0u);
+        EXPECT_FALSE(producer.hasMoreData());
+        EXPECT_EQ(Bytes(out.begin(), out.begin() + first + rest), bytes) << text;
+    }
 }
 
 TEST_F(DataPhaseTest, FileProducerSendsTheCountGivenOrTheWholeFileAndStopsQuietlyAtAShortFilesEnd)

@@ -123,15 +123,6 @@ TEST(RivuvoFailures, AMissingResponseIsNoResponseAndReachesTheShellAsTwenty)
     EXPECT_EQ(WEXITSTATUS(status), 20);
 }
 
-TEST(RivuvoFailures, AResetWithoutAnswerCountsAsDone)
-{
-    SimEnvironment sim({ { "VORN_SIM_FAULT", "silent:reset" } });
-    RivuvoRun run(withDevice({ "reset" }));
-    EXPECT_EQ(run.code, 0);
-    EXPECT_TRUE(has(run, "Ignoring missing response from reset command.\n"));
-    EXPECT_EQ(run.texts.last(), "Response status = 0 (0x0) Success.\n");
-}
-
 TEST(RivuvoFailures, AnAnswerLaterThanTheTimeOutIsMissing)
 {
     SimEnvironment sim({ { "VORN_SIM_FAULT", "delay:read-memory:1000" } });

@@ -77,7 +77,8 @@ TEST(SocketBridge, RefusesAbsentOrMuteDevicesAndFailsWithoutSignalOnceClosed)
         SimEnvironment env({ { "VORN_HID_SOCKET", dir.file("mute.sock") } });
         EXPECT_FALSE(Host().isOpen());
     }
-    ScriptedDevice device(socket, identity(kBlackPid, ""), {}, Bytes{ 3, 0, 0, 0 }, true);
+    ScriptedDevice device(socket, identity(kBlackPid, ""), {}, Bytes{ 3, 0, 0, 0 },
+                          ScriptedDevice::AfterGreeting::HangUp);
     SimEnvironment env({ { "VORN_HID_SOCKET", socket } });
 
     Host writer;

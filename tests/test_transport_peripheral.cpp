@@ -1,7 +1,7 @@
 #include "blfwk/UsbHidPeripheral.h"
 
 #include "fake_hidapi.h"
-#include "test_transport_logger.h"
+#include "log_capture.h"
 
 #include <gtest/gtest.h>
 

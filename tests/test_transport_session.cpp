@@ -3,7 +3,7 @@
 #include "blfwk/Command.h"
 
 #include "fake_hidapi.h"
-#include "test_transport_logger.h"
+#include "log_capture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

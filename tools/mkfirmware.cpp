@@ -6,6 +6,8 @@
 // vector table, a deterministic Thumb-like program body, zero padding up to
 // 0x70000 and the 12-byte identity and version trailer the updater reads back
 // from flash. The four variants differ only in their two product IDs.
+#include "blfwk/controller_variants.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -22,22 +24,7 @@ constexpr std::size_t kVectorCount = 96;
 constexpr std::size_t kProgramEnd = 0x4BAF4; // one past the program's last byte
 constexpr std::size_t kTrailerOffset = 0x70000;
 constexpr std::size_t kImageSize = kTrailerOffset + 12;
-constexpr std::uint16_t kVendorId = 0x3b7c;
 constexpr std::uint32_t kBodySeed = 0x4b656c76;
-
-struct Variant
-{
-    const char *name;
-    std::uint16_t productId;
-    std::uint16_t updateModeProductId;
-};
-
-constexpr Variant kVariants[] = {
-    { "black", 0x5e0f, 0x5e03 },
-    { "steel_gray", 0x5e10, 0x5e0b },
-    { "light_gray", 0x5e11, 0x5e0c },
-    { "smoked", 0x5e12, 0x5e0d },
-};
 
 struct Version
 {
@@ -134,7 +121,7 @@ std::vector<std::uint8_t> baseImage(const Version &version)
     // The last instruction returns, which also keeps the program's final byte non-zero.
     put16(image, kProgramEnd - 2, 0x4770);
 
-    put16(image, kTrailerOffset, kVendorId);
+    put16(image, kTrailerOffset, vorn::kVendorId);
     put16(image, kTrailerOffset + 6, version.patch);
     put16(image, kTrailerOffset + 8, version.minor);
     put16(image, kTrailerOffset + 10, version.major);
@@ -203,10 +190,10 @@ int main(int argc, char **argv)
     }
 
     std::vector<std::uint8_t> image = baseImage(version);
-    for (const Variant &variant : kVariants)
+    for (const vorn::ControllerVariant &variant : vorn::kVariants)
     {
-        put16(image, kTrailerOffset + 2, variant.productId);
-        put16(image, kTrailerOffset + 4, variant.updateModeProductId);
+        put16(image, kTrailerOffset + 2, variant.firmwarePid);
+        put16(image, kTrailerOffset + 4, variant.updatePid);
         // The resource names keep the version of the shipped release: the window refers to them by name.
         const std::filesystem::path path = directory / (std::string("vorn_tarsel_v_0.5.20_") + variant.name + ".bin");
         if (!writeFile(path, image))

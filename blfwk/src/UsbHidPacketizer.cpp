@@ -17,6 +17,23 @@ const uint32_t kMaxSkippedAbortReports = 50;
 
 const uint32_t kHeaderSize = sizeof(bl_hid_header_t);
 
+//! The report ID that carries @a packetType in one direction: @a commandID or
+//! @a dataID. A type the framing does not know is logged and gives 0, which
+//! no report uses.
+uint8_t reportIdOf(packet_type_t packetType, uint8_t commandID, uint8_t dataID)
+{
+    switch (packetType)
+    {
+        case kPacketType_Command:
+            return commandID;
+        case kPacketType_Data:
+            return dataID;
+        default:
+            Log::error("usbhid: unsupported packet type %d\n", static_cast<int>(packetType));
+            return 0;
+    }
+}
+
 } // namespace
 
 UsbHidPacketizer::UsbHidPacketizer(UsbHidPeripheral *peripheral, uint32_t packetTimeoutMs)
@@ -31,18 +48,10 @@ UsbHidPacketizer::~UsbHidPacketizer() = default;
 
 status_t UsbHidPacketizer::writePacket(const uint8_t *packet, uint32_t byteCount, packet_type_t packetType)
 {
-    uint8_t reportID;
-    switch (packetType)
+    const uint8_t reportID = reportIdOf(packetType, kBootloaderReportID_CommandOut, kBootloaderReportID_DataOut);
+    if (reportID == 0)
     {
-        case kPacketType_Command:
-            reportID = kBootloaderReportID_CommandOut;
-            break;
-        case kPacketType_Data:
-            reportID = kBootloaderReportID_DataOut;
-            break;
-        default:
-            Log::error("usbhid: unsupported packet type %d\n", static_cast<int>(packetType));
-            return kStatus_Fail;
+        return kStatus_Fail;
     }
 
     // The report buffer holds one packet of the largest size; anything more
@@ -99,18 +108,10 @@ status_t UsbHidPacketizer::readPacket(uint8_t **packet, uint32_t *packetLength, 
     *packet = nullptr;
     *packetLength = 0;
 
-    uint8_t expectedID;
-    switch (packetType)
+    const uint8_t expectedID = reportIdOf(packetType, kBootloaderReportID_CommandIn, kBootloaderReportID_DataIn);
+    if (expectedID == 0)
     {
-        case kPacketType_Command:
-            expectedID = kBootloaderReportID_CommandIn;
-            break;
-        case kPacketType_Data:
-            expectedID = kBootloaderReportID_DataIn;
-            break;
-        default:
-            Log::error("usbhid: unsupported packet type %d\n", static_cast<int>(packetType));
-            return kStatus_Fail;
+        return kStatus_Fail;
     }
 
     uint32_t readsThisCall = 0;
