@@ -10,11 +10,13 @@
 #include "blfwk/Logging.h"
 #include "blfwk/log_texts.h"
 #include "blfwk/Progress.h"
+#include "blfwk/format_string.h"
 #include "blfwk/options.h"
 
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 using namespace blfwk;
 
@@ -58,8 +60,18 @@ RiVuvo::RiVuvo(int argc, char *argv[], MainWindow *mainWindow)
 
 void RiVuvo::displayProgress(int percentage, int segmentIndex, int segmentCount)
 {
-    // One text per data packet: the window shows each percentage once on its side.
-    Log::info(kLogProgressFormat, segmentIndex, segmentCount, percentage);
+    // One text per data packet, up to 8,192 in a write: the window shows each
+    // percentage once on its side, and the text is formatted only when it changes.
+    thread_local int shown[3] = { -1, -1, -1 };
+    thread_local std::string text;
+    if (percentage != shown[0] || segmentIndex != shown[1] || segmentCount != shown[2])
+    {
+        text = format_string(kLogProgressFormat, segmentIndex, segmentCount, percentage);
+        shown[0] = percentage;
+        shown[1] = segmentIndex;
+        shown[2] = segmentCount;
+    }
+    Log::infoText(text);
     if (percentage > 99)
     {
         Log::info("%s", kLogProgressCompleted);

@@ -107,6 +107,9 @@ public:
     static void error(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     static void warning(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     static void info(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+    //! A finished text at info level, passed on as it is: for the texts sent
+    //! once per data packet, which must cost no formatting.
+    static void infoText(const std::string &text);
     static void info2(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     static void debug(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     static void debug2(const char *fmt, ...) __attribute__((format(printf, 1, 2)));

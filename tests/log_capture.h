@@ -25,6 +25,11 @@ public:
         m_pendingLevel = level;
         Logger::log(level, fmt, args);
     }
+    void log(log_level_t level, const std::string &msg) override
+    {
+        m_pendingLevel = level;
+        Logger::log(level, msg);
+    }
 
     bool contains(log_level_t level, const std::string &text) const
     {

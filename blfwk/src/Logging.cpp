@@ -39,7 +39,10 @@ void Logger::log(log_level_t level, const std::string &msg)
 {
     // The text is not used as a format: an exception message may well hold a
     // '%' (a path, a percentage) and must arrive as it is.
-    log(level, "%s", msg.c_str());
+    if (level <= m_filter)
+    {
+        _log(msg.c_str());
+    }
 }
 
 void Logger::log(const char *fmt, va_list args)
@@ -165,6 +168,14 @@ void Log::warning(const char *fmt, ...)
 void Log::info(const char *fmt, ...)
 {
     VORN_LOG_FORWARD(Logger::kInfo);
+}
+
+void Log::infoText(const std::string &text)
+{
+    if (s_logger)
+    {
+        s_logger->log(Logger::kInfo, text);
+    }
 }
 
 void Log::info2(const char *fmt, ...)
