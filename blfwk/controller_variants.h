@@ -29,6 +29,6 @@ constexpr int kVariantCount = sizeof(kVariants) / sizeof(kVariants[0]);
 
 //! The variant whose image carries the version the window offers, and the
 //! one the virtual controller plugs in unless told otherwise.
-constexpr const ControllerVariant &kBlackVariant = kVariants[kVariantCount - 1];
+inline constexpr const ControllerVariant &kBlackVariant = kVariants[kVariantCount - 1];
 
 } // namespace vorn
