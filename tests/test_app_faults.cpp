@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 
 #include <string>
 #include <vector>
@@ -130,6 +131,10 @@ void FaultMatrix::runCase(const std::string &fault, int stepsBefore)
     EXPECT_LE(sinceClick.elapsed(),
               kFastTimeoutMs + 2 * kFastTickMs + kWorkMarginMs + stepsBefore * (kFastTickMs + kWorkMarginMs));
     EXPECT_NE(pageOf(*window), 3) << "a message over the update page leaves the user nowhere to go";
+    if (pageOf(*window) != 4)
+    {
+        EXPECT_FALSE(QFileInfo::exists(window->updateFilePath())) << "an abandoned update leaves no image copy";
+    }
 
     // A clean update follows in the same process.
     if (window->notice())

@@ -52,7 +52,6 @@ bool writeDecoy(const char *path)
 class ImageSwap : public WindowTest
 {
 protected:
-
     //! Runs one update with the default one-second polling, so that the
     //! attacks go on for seconds around a write; @a clicked runs right after
     //! the click, once the private copy exists.
