@@ -3,15 +3,16 @@
 #include <QByteArray>
 #include <QMainWindow>
 #include <QPointer>
-#include <QRect>
-#include <QSize>
 #include <QString>
 
+#include "blfwk/controller_variants.h"
+#include "noticebox.h"
 #include "privateimage.h"
 
 #include <initializer_list>
+#include <memory>
 
-class QLabel;
+class AccessHint;
 class QMessageBox;
 class QMovie;
 class QTimerEvent;
@@ -22,6 +23,10 @@ class vornProgressBar;
 
 namespace Ui {
 class MainWindow;
+}
+
+namespace logreading {
+struct Reading;
 }
 
 //! The updater window: five stacked pages and the update sequence that drives
@@ -45,28 +50,14 @@ public:
 
     //! Engine "-u" arguments of the colour variants, in the order they are tried:
     //! smoked, light gray, steel gray, black.
-    static const char *const VidPid[4];
-    static constexpr int kVariantCount = 4;
+    static const char *const VidPid[vorn::kVariantCount];
     static constexpr int kPollPeriodMs = 1000;
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    //! Window size for a screen: half the screen height, width 1.163 times that.
-    static QSize windowSizeForScreen(const QSize &screen);
-    //! Rectangle given as fractions of the window, each value truncated on its own.
-    static QRect scaledRect(const QSize &window, double x, double y, double width, double height);
     //! Six byte fields ("14 00 05 00 00 00") to a version text ("0.5.20").
     static QString hex2version(const QString &hex);
-    //! Embedded firmware image for a "-u" argument of VidPid.
-    static QString firmwareResource(const QString &vidPid);
-
-    void GenerateUI();
-    void ReadConfig();
-    void CheckController();
-    int EraseFlash();
-    int ProgramNewBinary();
-    void ResetDevice();
 
     //! Polling period and the engine's packet time-out ("-t"; 0 keeps the
     //! engine's default), for tests and demonstrations that cannot wait for a
@@ -77,27 +68,6 @@ public:
     QMessageBox *notice() const;
     //! Path of the private image copy that the engine writes.
     QString updateFilePath() const { return updateImage.path(); }
-
-    LastMessage lstMsg;
-    Ui::MainWindow *ui;
-    int timerId;
-    QString controllerVersion;
-    QString updaterVersion;
-    quint8 controllerFound;
-    quint8 erased;
-    quint8 flashed;
-
-    // State of the sequence that belongs to this window.
-    quint8 foundIndex;
-    //! Start flag of the last step, cleared by its first log text.
-    quint8 running;
-    vornProgressBar *pb;
-    //! Last percentage shown on the progress bar.
-    int lastPercent;
-    vornButton *updateButton;
-    vornCloseButton *closeButton;
-    QLabel *loaderLabel;
-    QMovie *loader;
 
 Q_SIGNALS:
     //! A new percentage was put on the progress bar.
@@ -114,37 +84,53 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    void GenerateUI();
+    void ReadConfig();
+    void CheckController();
+    int EraseFlash();
+    int ProgramNewBinary();
+    void ResetDevice();
+
     bool engineIdle() const;
-    bool startStep(LastMessage step, std::initializer_list<const char *> args);
-    bool prepareUpdateFile();
+    void startStep(LastMessage step, std::initializer_list<const char *> args);
     QByteArray variantImage() const;
     void clearUpdateFlags();
     void abandonUpdate(const char *what);
-    void showNotice(const QString &text, bool failure);
-    void parseVersionLog(const QString &msg);
-    void parseWriteLog(const QString &msg);
-    void showProgress(int percent);
+    void showNotice(const QString &text, NoticeBox::Kind kind);
+    void takeVersionReading(const logreading::Reading &reading);
+    void takeWriteReading(const logreading::Reading &reading);
     void showPage(int index);
-    void createAccessHint();
-    void checkAccess();
+
+    LastMessage lstMsg = None;
+    Ui::MainWindow *ui;
+    int timerId = 0;
+    QString controllerVersion;
+    QString updaterVersion;
+    quint8 controllerFound = 0;
+    quint8 erased = 0;
+    quint8 flashed = 0;
+    //! The VidPid entry every step uses.
+    quint8 foundIndex = 0;
+    vornProgressBar *pb = nullptr;
+    //! Last percentage shown on the progress bar.
+    int lastPercent = 0;
+    vornButton *updateButton = nullptr;
+    vornCloseButton *closeButton = nullptr;
+    QMovie *loader = nullptr;
 
     //! The worker of the last step; null once it has been deleted, which
-    //! happens only after every text of its run has been handled.
+    //! happens only after every text of its run has been handled. No step
+    //! starts before then, so engine runs never overlap.
     QPointer<WorkerThread> currentWorker;
-    //! A step that was refused because a run was still going; retried on the next tick.
-    LastMessage retryStep;
+    //! A step that could not start because a run was still going; started on the next tick.
+    LastMessage deferredStep = None;
     PrivateImage updateImage;
     //! The engine's copy of the image path; stays unchanged while a run may use it.
     QByteArray updateFileArg;
     //! The "-t" value given to every step; empty for the engine's default.
     QByteArray timeoutArg;
-    QPointer<QMessageBox> noticeBox;
-    bool configErrorShown;
-    //! Shown on the connect page while a controller is plugged in that this
-    //! user may not open.
-    QLabel *accessHint = nullptr;
-    //! Variants (bit = VidPid index) whose open failed while they were plugged in.
-    quint8 refusedVariants = 0;
-    //! Variant whose open failed and is still to be looked up; -1 for none.
-    int pendingAccessCheck = -1;
+    NoticeBox notices{ this };
+    //! The embedded image could not be read and the user was told once.
+    bool versionErrorShown = false;
+    std::unique_ptr<AccessHint> accessHint;
 };

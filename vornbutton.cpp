@@ -2,24 +2,13 @@
 
 #include <QDebug>
 #include <QEvent>
-#include <QPixmap>
-
-namespace
-{
-const char *const kNormalPicture = ":/img/btnUpdate.PNG";
-const char *const kHoverPicture = ":/img/btnUpdateHover.png";
-const char *const kStyle = "border-image: url(:/img/transparent.png) 0 0 0 0 stretch stretch";
-} // namespace
 
 vornButton::vornButton()
     : QLabel(nullptr)
     , hover(false)
-    , normalPicture(kNormalPicture)
-    , hoverPicture(kHoverPicture)
+    , pictures(":/img/btnUpdate.PNG", ":/img/btnUpdateHover.png")
 {
-    setAttribute(Qt::WA_Hover);
-    setPixmap(normalPicture);
-    setStyleSheet(kStyle);
+    pictures.showNormal(*this);
 }
 
 vornButton::~vornButton() = default;
@@ -41,22 +30,12 @@ bool vornButton::event(QEvent *e)
 
 void vornButton::enterEvent(QEvent *e)
 {
-    if (!hover)
-    {
-        hover = true;
-        setPixmap(hoverPicture);
-        setStyleSheet(kStyle);
-    }
+    pictures.follow(*this, hover, true);
     QLabel::enterEvent(e);
 }
 
 void vornButton::leaveEvent(QEvent *e)
 {
-    if (hover)
-    {
-        hover = false;
-        setPixmap(normalPicture);
-        setStyleSheet(kStyle);
-    }
+    pictures.follow(*this, hover, false);
     QLabel::leaveEvent(e);
 }

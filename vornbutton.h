@@ -1,8 +1,9 @@
 #ifndef VORNBUTTON_H
 #define VORNBUTTON_H
 
+#include "hoverpictures.h"
+
 #include <QLabel>
-#include <QPixmap>
 
 class QEvent;
 
@@ -30,9 +31,7 @@ protected:
     void leaveEvent(QEvent *e) override;
 
 private:
-    // Decoded once: hovering swaps them, never loads them again.
-    QPixmap normalPicture;
-    QPixmap hoverPicture;
+    HoverPictures pictures;
 };
 
 #endif // VORNBUTTON_H

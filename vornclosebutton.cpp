@@ -1,24 +1,13 @@
 #include "vornclosebutton.h"
 
 #include <QEvent>
-#include <QPixmap>
-
-namespace
-{
-const char *const kNormalPicture = ":/img/btnClose.png";
-const char *const kHoverPicture = ":/img/btnCloseHover.png";
-const char *const kStyle = "border-image: url(:/img/transparent.png) 0 0 0 0 stretch stretch";
-} // namespace
 
 vornCloseButton::vornCloseButton()
     : QLabel(nullptr)
     , hover(false)
-    , normalPicture(kNormalPicture)
-    , hoverPicture(kHoverPicture)
+    , pictures(":/img/btnClose.png", ":/img/btnCloseHover.png")
 {
-    setAttribute(Qt::WA_Hover);
-    setPixmap(normalPicture);
-    setStyleSheet(kStyle);
+    pictures.showNormal(*this);
 }
 
 vornCloseButton::~vornCloseButton() = default;
@@ -35,22 +24,12 @@ bool vornCloseButton::event(QEvent *e)
 
 void vornCloseButton::enterEvent(QEvent *e)
 {
-    if (!hover)
-    {
-        hover = true;
-        setPixmap(hoverPicture);
-        setStyleSheet(kStyle);
-    }
+    pictures.follow(*this, hover, true);
     QLabel::enterEvent(e);
 }
 
 void vornCloseButton::leaveEvent(QEvent *e)
 {
-    if (hover)
-    {
-        hover = false;
-        setPixmap(normalPicture);
-        setStyleSheet(kStyle);
-    }
+    pictures.follow(*this, hover, false);
     QLabel::leaveEvent(e);
 }

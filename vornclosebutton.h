@@ -1,8 +1,9 @@
 #ifndef VORNCLOSEBUTTON_H
 #define VORNCLOSEBUTTON_H
 
+#include "hoverpictures.h"
+
 #include <QLabel>
-#include <QPixmap>
 
 class QEvent;
 
@@ -27,9 +28,7 @@ protected:
     void leaveEvent(QEvent *e) override;
 
 private:
-    // Decoded once: hovering swaps them, never loads them again.
-    QPixmap normalPicture;
-    QPixmap hoverPicture;
+    HoverPictures pictures;
 };
 
 #endif // VORNCLOSEBUTTON_H

@@ -1,10 +1,11 @@
 #include "vornprogressbar.h"
 
+#include "transparentstyle.h"
+
 #include <QString>
 
 namespace
 {
-const char *const kStyle = "border-image: url(:/img/transparent.png) 0 0 0 0 stretch stretch";
 const int kFrameCount = 101;
 
 QString framePath(int percent)
@@ -18,7 +19,7 @@ vornProgressBar::vornProgressBar()
     , shownPercent(0)
 {
     setPixmap(QPixmap(framePath(0)));
-    setStyleSheet(kStyle);
+    setStyleSheet(QLatin1String(kTransparentStyle));
 }
 
 vornProgressBar::~vornProgressBar() = default;

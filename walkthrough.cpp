@@ -1,7 +1,6 @@
 #include "walkthrough.h"
 
 #include "mainwindow.h"
-#include "ui_mainwindow.h"
 #include "vornbutton.h"
 
 #include <QCoreApplication>
@@ -16,6 +15,7 @@
 Walkthrough::Walkthrough(MainWindow *window)
     : QObject(window)
     , m_window(window)
+    , m_pages(window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget")))
     , m_active(false)
     , m_halfSaved(false)
     , m_holdMs(0)
@@ -71,7 +71,7 @@ bool Walkthrough::configure(const QStringList &arguments)
     m_active = true;
     m_holdMs = holdSeconds * 1000;
     m_limit.start(limitSeconds * 1000);
-    connect(m_window->ui->stackedWidget, &QStackedWidget::currentChanged, this, &Walkthrough::onPageChanged);
+    connect(m_pages, &QStackedWidget::currentChanged, this, &Walkthrough::onPageChanged);
     connect(m_window, &MainWindow::progressShown, this, &Walkthrough::onProgress);
     if (QLabel *hint = m_window->findChild<QLabel *>(QStringLiteral("lblAccessHint")))
     {
@@ -85,12 +85,12 @@ bool Walkthrough::configure(const QStringList &arguments)
 
 void Walkthrough::start()
 {
-    onPageChanged(m_window->ui->stackedWidget->currentIndex());
+    onPageChanged(m_pages->currentIndex());
 }
 
 void Walkthrough::onPageChanged(int index)
 {
-    QWidget *page = m_window->ui->stackedWidget->widget(index);
+    QWidget *page = m_pages->widget(index);
     save(page ? page->objectName() : QStringLiteral("page"));
     if (index == 2)
     {
@@ -143,7 +143,7 @@ void Walkthrough::closeNotice()
     }
     // A message that keeps the update page (the image was not ready) asks for
     // another click; on other pages the page change brings the next one.
-    if (m_window->ui->stackedWidget->currentIndex() == 2)
+    if (m_pages->currentIndex() == 2)
     {
         QTimer::singleShot(kClickDelayMs, this, &Walkthrough::clickUpdate);
     }
@@ -163,7 +163,7 @@ void Walkthrough::save(const QString &what)
 void Walkthrough::clickUpdate()
 {
     // As a user would: a button release on the update button.
-    vornButton *button = m_window->updateButton;
+    auto *button = m_window->findChild<vornButton *>();
     const QPointF centre(button->width() / 2.0, button->height() / 2.0);
     QMouseEvent release(QEvent::MouseButtonRelease, centre, button->mapToGlobal(centre.toPoint()), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);

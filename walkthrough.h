@@ -6,6 +6,7 @@
 #include <QTimer>
 
 class MainWindow;
+class QStackedWidget;
 
 //! Drives one whole update without a user, for demonstrations against the
 //! virtual controller: clicks the update button when it is offered, saves a
@@ -49,6 +50,7 @@ private:
     void timedOut();
 
     MainWindow *m_window;
+    QStackedWidget *m_pages;
     QDir m_dir;
     QTimer m_limit;
     QStringList m_saved;

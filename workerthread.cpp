@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 #include <memory>
+#include <vector>
 
 WorkerThread::WorkerThread(MainWindow *window)
     : QThread(window)
@@ -30,6 +31,26 @@ void WorkerThread::SetArgs(int argc, char **args)
     {
         argv[i] = args[i];
     }
+}
+
+WorkerThread *WorkerThread::startRun(MainWindow *window, std::initializer_list<const char *> args,
+                                     const char *timeoutMs)
+{
+    std::vector<char *> argv;
+    for (const char *arg : args)
+    {
+        // The engine only reads its arguments.
+        argv.push_back(const_cast<char *>(arg));
+        if (argv.size() == 1 && timeoutMs)
+        {
+            argv.insert(argv.end(), { const_cast<char *>("-t"), const_cast<char *>(timeoutMs) });
+        }
+    }
+    auto *worker = new WorkerThread(window);
+    worker->SetArgs(static_cast<int>(argv.size()), argv.data());
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start(QThread::InheritPriority);
+    return worker;
 }
 
 void WorkerThread::run()

@@ -11,7 +11,6 @@
 #include "mainwindow.h"
 #include "sim/BootloaderModel.h"
 #include "sim/ReportLink.h"
-#include "ui_mainwindow.h"
 #include "vornbutton.h"
 
 #include <QApplication>
@@ -151,12 +150,12 @@ public:
         m_gapTimer.setTimerType(Qt::PreciseTimer);
         m_gapTimer.setInterval(5);
         connect(&m_gapTimer, &QTimer::timeout, this, &Measurement::tick);
-        connect(window.ui->stackedWidget, &QStackedWidget::currentChanged, this, &Measurement::pageChanged);
+        connect(window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget")), &QStackedWidget::currentChanged, this, &Measurement::pageChanged);
         connect(&window, &MainWindow::progressShown, this, [this](int percent) {
             (percent == 100 ? m_lastPercent : m_firstPercent) =
                 m_firstPercent == Clock::time_point() || percent == 100 ? Clock::now() : m_firstPercent;
         });
-        window.ui->pageConnectController->installEventFilter(this);
+        window.findChild<QWidget *>(QStringLiteral("pageConnectController"))->installEventFilter(this);
         window.installEventFilter(this);
     }
 
@@ -197,7 +196,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_window.ui->pageConnectController && event->type() == QEvent::Paint && m_firstPageMs < 0)
+        if (watched->objectName() == QLatin1String("pageConnectController") && event->type() == QEvent::Paint && m_firstPageMs < 0)
         {
             m_firstPageMs = msSinceProcessStart();
             m_decodesAtFirstPage = decodes();
@@ -250,7 +249,7 @@ private:
         m_cpuStart = threadCpuMs();
         m_decodesAtClick = decodes();
         m_gapTimer.start();
-        vornButton *button = m_window.updateButton;
+        auto *button = m_window.findChild<vornButton *>();
         const QPointF centre(button->width() / 2.0, button->height() / 2.0);
         QMouseEvent release(QEvent::MouseButtonRelease, centre, button->mapToGlobal(centre.toPoint()),
                             Qt::LeftButton, Qt::NoButton, Qt::NoModifier);

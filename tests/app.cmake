@@ -1,16 +1,15 @@
-# The updater application: form, proportions and log rules; whole device
-# steps against the virtual controller; the unattended walkthrough program.
-if(TARGET vornsim AND TARGET kelvo-updater-sim)
-  vorn_add_gtest(test_app
-    SOURCES test_app_window.cpp test_app_sequence.cpp test_app_access.cpp test_app_faults.cpp test_app_swap.cpp
-      test_app_image.cpp gui_test_main.cpp
-    LIBS vorn_app blfwk vornsim vorn_resources Qt5::Widgets Qt5::Test)
+# The updater application: its log reading, its form, whole device steps
+# against the virtual controller, and the unattended walkthrough program.
+vorn_add_gtest(test_app
+  SOURCES
+    test_app_logreading.cpp test_app_window.cpp test_app_sequence.cpp test_app_access.cpp test_app_faults.cpp
+    test_app_swap.cpp test_app_image.cpp window_driver.h gui_test_main.cpp
+  LIBS vorn_app blfwk vornsim vorn_resources Qt5::Widgets Qt5::Test)
 
-  vorn_add_gtest(test_app_walkthrough
-    SOURCES test_app_walkthrough.cpp
-    LIBS Qt5::Core GTest::gtest_main)
-  add_dependencies(test_app_walkthrough kelvo-updater-sim)
-  target_compile_definitions(test_app_walkthrough PRIVATE
-    VORN_UPDATER_SIM="$<TARGET_FILE:kelvo-updater-sim>"
-    VORN_FIRMWARE_DIR="${CMAKE_BINARY_DIR}/tools/resources/binaries")
-endif()
+vorn_add_gtest(test_app_walkthrough
+  SOURCES test_app_walkthrough.cpp
+  LIBS Qt5::Core GTest::gtest_main)
+add_dependencies(test_app_walkthrough kelvo-updater-sim)
+target_compile_definitions(test_app_walkthrough PRIVATE
+  VORN_UPDATER_SIM="$<TARGET_FILE:kelvo-updater-sim>"
+  VORN_FIRMWARE_DIR="${CMAKE_BINARY_DIR}/tools/resources/binaries")

@@ -1,28 +1,22 @@
 // The private copy of the image that the engine writes: where it lives, who
 // may enter its directory, and what counts as the image.
 #include "privateimage.h"
+#include "window_driver.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
 namespace {
 
+using windowtest::readFile;
+
 mode_t modeOf(const QString &path)
 {
     struct stat info = {};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class PrivateImageTest : public ::testing::Test
@@ -31,8 +25,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(root.isValid());
-        runtime = root.filePath("runtime");
-        temp = root.filePath("temp");
         ASSERT_TRUE(QDir().mkpath(runtime) && QDir().mkpath(temp));
         ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0700), 0);
         qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
@@ -40,12 +32,12 @@ protected:
     }
 
     QTemporaryDir root;
-    QString runtime;
-    QString temp;
+    const QString runtime = root.filePath("runtime");
+    const QString temp = root.filePath("temp");
     const QByteArray image = QByteArray(70000, '\x5a') + "trailer";
 };
 
-TEST_F(PrivateImageTest, LivesAsUpdatefileInADirectoryOnlyThisUserMayEnterAndGoesWithTheObject)
+TEST_F(PrivateImageTest, LivesInADirectoryOnlyThisUserMayEnterPreferablyTheRuntimeOneAndGoesWithTheObject)
 {
     QString directory;
     {
@@ -53,21 +45,17 @@ TEST_F(PrivateImageTest, LivesAsUpdatefileInADirectoryOnlyThisUserMayEnterAndGoe
         EXPECT_TRUE(copy.path().isEmpty()) << "nothing is made before it is needed";
         ASSERT_TRUE(copy.prepare(image));
         directory = copy.directory();
-        EXPECT_EQ(QFileInfo(directory).absolutePath(), runtime) << "the runtime directory comes first";
+        EXPECT_EQ(QFileInfo(directory).absolutePath(), runtime);
         EXPECT_EQ(modeOf(directory), 0700u);
         EXPECT_EQ(copy.path(), directory + "/updatefile.bin");
         EXPECT_EQ(readFile(copy.path()), image);
-        EXPECT_TRUE(copy.holds(image));
-
         copy.remove();
         EXPECT_FALSE(QFileInfo::exists(copy.path()));
         EXPECT_FALSE(copy.holds(image));
     }
     EXPECT_FALSE(QFileInfo::exists(directory)) << "removed with everything in it";
-}
 
-TEST_F(PrivateImageTest, ARuntimeDirectoryOthersMayEnterIsPassedOverForTheTemporaryDirectory)
-{
+    // A runtime directory others may enter is passed over.
     ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0755), 0);
     PrivateImage copy;
     ASSERT_TRUE(copy.prepare(image));
@@ -90,6 +78,7 @@ TEST_F(PrivateImageTest, OnlyARegularFileWithExactlyTheImageCounts)
 {
     PrivateImage copy;
     ASSERT_TRUE(copy.prepare(image));
+    EXPECT_TRUE(copy.holds(image));
     {
         QFile file(copy.path());
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -111,7 +100,6 @@ TEST_F(PrivateImageTest, OnlyARegularFileWithExactlyTheImageCounts)
     ASSERT_TRUE(copy.prepare(image));
     EXPECT_FALSE(QFileInfo(copy.path()).isSymLink());
     EXPECT_EQ(readFile(decoy), image);
-    EXPECT_TRUE(copy.holds(image));
 }
 
 } // namespace

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QTemporaryDir>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -24,7 +21,6 @@ namespace {
 
 using namespace windowtest;
 
-const int kLimitMs = 15000;
 // Exit codes of the other user's process.
 enum AttackResult
 {
@@ -45,7 +41,7 @@ bool writeDecoy(const char *path)
         return false;
     }
     bool ok = true;
-    for (int left = 458764; left > 0 && ok; left -= static_cast<int>(sizeof bytes))
+    for (int left = kImageSize; left > 0 && ok; left -= static_cast<int>(sizeof bytes))
     {
         ok = ::write(fd, bytes, std::min<size_t>(sizeof bytes, static_cast<size_t>(left))) > 0;
     }
@@ -53,36 +49,20 @@ bool writeDecoy(const char *path)
     return ok;
 }
 
-class ImageSwap : public ::testing::Test
+class ImageSwap : public WindowTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(QDir::setCurrent(dir.path()));
-        flash = dir.filePath("flash.bin");
-        configureSim({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() } });
-    }
-
     //! Runs one update with the default one-second polling, so that the
     //! attacks go on for seconds around a write; @a clicked runs right after
     //! the click, once the private copy exists.
     void update(const std::function<void()> &clicked)
     {
-        window = std::make_unique<MainWindow>();
-        window->show();
-        ASSERT_TRUE(waitFor([&] { return pageOf(*window) == 2; }, kLimitMs));
-        window->on_pushButton_clicked();
-        ASSERT_EQ(pageOf(*window), 3);
+        open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() } });
+        startUpdate();
         clicked();
-        ASSERT_TRUE(waitFor([&] { return pageOf(*window) == 4; }, kLimitMs)) << "page " << pageOf(*window);
-        EXPECT_EQ(readFile(flash).left(image.size()), image);
+        ASSERT_TRUE(waitForPage(4)) << "page " << page();
+        EXPECT_TRUE(flashHolds("smoked"));
     }
-
-    QTemporaryDir dir;
-    QString flash;
-    const QByteArray image = embeddedImage("smoked");
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(ImageSwap, RenamesOverTheOldPlaceInTheCurrentDirectoryChangeNothing)

@@ -1,3 +1,8 @@
+// The embedded resources as the window and the engine use them: the images
+// per variant with their identity and version, pictures of the sizes the
+// window stretches, and the fonts it asks for.
+#include "blfwk/controller_variants.h"
+
 #include <QDirIterator>
 #include <QFile>
 #include <QFontDatabase>
@@ -6,13 +11,9 @@
 #include <QImageReader>
 #include <QMovie>
 #include <QResource>
-#include <QSet>
-#include <QStringList>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
-
-#include <cstdint>
 
 namespace
 {
@@ -20,20 +21,6 @@ namespace
 constexpr int kImageSize = 458764;
 constexpr int kTrailer = 0x70000;
 constexpr int kProgramEnd = 0x4BAF4;
-
-struct Variant
-{
-    const char *path;
-    std::uint16_t productId;
-    std::uint16_t updateModeProductId;
-};
-
-const Variant kVariants[] = {
-    { ":/binaries/vorn_tarsel_v_0.5.20_black.bin", 0x5e0f, 0x5e03 },
-    { ":/binaries/vorn_tarsel_v_0.5.20_steel_gray.bin", 0x5e10, 0x5e0b },
-    { ":/binaries/vorn_tarsel_v_0.5.20_light_gray.bin", 0x5e11, 0x5e0c },
-    { ":/binaries/vorn_tarsel_v_0.5.20_smoked.bin", 0x5e12, 0x5e0d },
-};
 
 QByteArray readResource(const QString &path)
 {
@@ -49,62 +36,38 @@ T le(const QByteArray &data, int offset)
 
 } // namespace
 
-TEST(ResourceCatalogue, HoldsExactlyTheListedEntriesStoredUncompressed)
+TEST(ResourceCatalogue, StoresEveryEntryUncompressed)
 {
-    QStringList expected;
-    for (const Variant &variant : kVariants)
-    {
-        expected << variant.path;
-    }
-    for (int page = 1; page <= 5; ++page)
-    {
-        expected << QString(":/img/Vorn-UpdaterApp-%1.jpg").arg(page);
-    }
-    for (int percent = 0; percent <= 100; ++percent)
-    {
-        expected << QString(":/img/pb%1.png").arg(percent);
-    }
-    for (const char *style : { "Regular", "Heavy", "Black", "BlackItalic", "Bold", "BoldItalic", "HeavyItalic",
-                               "Italic", "Light", "LightItalic", "Medium", "MediumItalic", "UltraLight", "UltraLightIt" })
-    {
-        expected << QString(":/fonts/DINNextW1G-%1.otf").arg(style);
-    }
-    expected << ":/img/btnUpdate.PNG" << ":/img/btnUpdateHover.png" << ":/img/btnClose.png"
-             << ":/img/btnCloseHover.png" << ":/img/loader.gif" << ":/img/transparent.png" << ":/icon/icon.ico"
-             << ":/icon/icon.icns" << ":/cfg/config.ini";
-    ASSERT_EQ(expected.size(), 133);
-
-    QSet<QString> found;
     for (const char *directory : { ":/binaries", ":/img", ":/icon", ":/fonts", ":/cfg" })
     {
         QDirIterator it(directory, QDir::Files, QDirIterator::Subdirectories);
+        EXPECT_TRUE(it.hasNext()) << directory;
         while (it.hasNext())
         {
             const QString path = it.next();
-            found.insert(path);
             EXPECT_EQ(QResource(path).compressionAlgorithm(), QResource::NoCompression) << path.toStdString();
         }
     }
-    EXPECT_EQ(found, QSet<QString>(expected.begin(), expected.end())) << "names are case-exact: btnUpdate.PNG";
     EXPECT_EQ(readResource(":/cfg/config.ini"), QByteArray("version=2.1.81\r\n"));
 }
 
 TEST(FirmwareImages, CarryTheLayoutVariantIdsAndVersionAndDifferOnlyInTheProductIds)
 {
-    const QByteArray black = readResource(kVariants[0].path);
-    for (const Variant &variant : kVariants)
+    const QByteArray black = readResource(":/binaries/vorn_tarsel_v_0.5.20_black.bin");
+    for (const vorn::ControllerVariant &variant : vorn::kVariants)
     {
-        const QByteArray image = readResource(variant.path);
-        ASSERT_EQ(image.size(), kImageSize) << variant.path;
-        EXPECT_EQ(le<quint32>(image, 0), 0x20030000u) << variant.path;
-        EXPECT_EQ(le<quint32>(image, 4), 0x181u) << variant.path;
-        EXPECT_NE(image.at(kProgramEnd - 1), '\0') << variant.path;
+        SCOPED_TRACE(variant.name);
+        const QByteArray image = readResource(QString(":/binaries/vorn_tarsel_v_0.5.20_%1.bin").arg(variant.name));
+        ASSERT_EQ(image.size(), kImageSize);
+        EXPECT_EQ(le<quint32>(image, 0), 0x20030000u);
+        EXPECT_EQ(le<quint32>(image, 4), 0x181u);
+        EXPECT_NE(image.at(kProgramEnd - 1), '\0');
         EXPECT_EQ(image.mid(kProgramEnd, kTrailer - kProgramEnd), QByteArray(kTrailer - kProgramEnd, '\0'));
-        EXPECT_EQ(le<quint16>(image, kTrailer), 0x3b7c) << variant.path;
-        EXPECT_EQ(le<quint16>(image, kTrailer + 2), variant.productId) << variant.path;
-        EXPECT_EQ(le<quint16>(image, kTrailer + 4), variant.updateModeProductId) << variant.path;
-        EXPECT_EQ(image.mid(kTrailer + 6), QByteArray("\x14\x00\x05\x00\x00\x00", 6)) << variant.path;
-        EXPECT_TRUE(image.left(kTrailer + 2) == black.left(kTrailer + 2)) << variant.path;
+        EXPECT_EQ(le<quint16>(image, kTrailer), 0x3b7c);
+        EXPECT_EQ(le<quint16>(image, kTrailer + 2), variant.firmwarePid);
+        EXPECT_EQ(le<quint16>(image, kTrailer + 4), variant.updatePid);
+        EXPECT_EQ(image.mid(kTrailer + 6), QByteArray("\x14\x00\x05\x00\x00\x00", 6));
+        EXPECT_TRUE(image.left(kTrailer + 2) == black.left(kTrailer + 2));
     }
 }
 
@@ -120,7 +83,7 @@ TEST(ResourcePictures, HaveThePixelSizesTheWindowStretches)
     {
         EXPECT_EQ(QImageReader(QString(":/img/pb%1.png").arg(percent)).size(), QSize(593, 30)) << percent;
     }
-    EXPECT_EQ(QImageReader(":/img/btnUpdate.PNG").size(), QSize(170, 63));
+    EXPECT_EQ(QImageReader(":/img/btnUpdate.PNG").size(), QSize(170, 63)) << "the name is case-exact";
     EXPECT_EQ(QImageReader(":/img/btnUpdateHover.png").size(), QSize(170, 63));
     EXPECT_EQ(QImageReader(":/img/btnClose.png").size(), QSize(156, 65));
     EXPECT_EQ(QImageReader(":/img/btnCloseHover.png").size(), QSize(156, 65));
@@ -147,4 +110,5 @@ TEST(ResourceFonts, RegisteredFilesExposeTheFamiliesTheWindowAsksFor)
     const QFontInfo bold(QFont("DIN Next W1G", 15, 75));
     EXPECT_EQ(bold.family(), "DIN Next W1G");
     EXPECT_GE(bold.weight(), 75);
+    EXPECT_FALSE(QFontInfo(QFont("DIN Next W1G Medium", 18)).family().isEmpty());
 }

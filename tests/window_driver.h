@@ -2,13 +2,18 @@
 
 // Drives the updater window against the in-process virtual controller, as a
 // user would: wait for a page, click UPDATE, read the controller's flash.
+// Only what a user or the controller can see is looked at.
 #include "mainwindow.h"
 #include "sim/vornsim_control.h"
-#include "ui_mainwindow.h"
 
+#include <gtest/gtest.h>
+
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -22,6 +27,8 @@ namespace windowtest {
 // controller answers at once (no device timing).
 constexpr int kFastTickMs = 50;
 constexpr int kFastTimeoutMs = 400;
+constexpr int kStepWaitMs = 15000;
+constexpr int kImageSize = 458764;
 
 inline QByteArray readFile(const QString &path)
 {
@@ -49,14 +56,24 @@ inline void configureSim(std::initializer_list<std::pair<const char *, QByteArra
     vornsim_reconfigure();
 }
 
-inline bool waitFor(const std::function<bool()> &condition, int timeoutMs)
+inline bool waitFor(const std::function<bool()> &condition, int timeoutMs = kStepWaitMs)
 {
     return QTest::qWaitFor(condition, timeoutMs);
 }
 
+inline QStackedWidget *pagesOf(const MainWindow &window)
+{
+    return window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
+}
+
 inline int pageOf(const MainWindow &window)
 {
-    return window.ui->stackedWidget->currentIndex();
+    return pagesOf(window)->currentIndex();
+}
+
+inline QString labelText(const MainWindow &window, const char *name)
+{
+    return window.findChild<QLabel *>(QLatin1String(name))->text();
 }
 
 inline bool noticeOpen(const MainWindow &window)
@@ -72,5 +89,51 @@ inline std::unique_ptr<MainWindow> fastWindow()
     window->setDeviceTiming(kFastTickMs, kFastTimeoutMs);
     return window;
 }
+
+//! A test in a directory of its own that is the current one; the window
+//! member goes before the directory is removed.
+class WindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir::setCurrent(dir.path()));
+        flash = dir.filePath("flash.bin");
+    }
+
+    //! A shown window with the real timing against a controller set up by @a variables.
+    void open(std::initializer_list<std::pair<const char *, QByteArray>> variables)
+    {
+        configureSim(variables);
+        window = std::make_unique<MainWindow>();
+        window->show();
+    }
+
+    int page() const { return pageOf(*window); }
+    bool waitForPage(int index, int timeoutMs = kStepWaitMs)
+    {
+        return waitFor([&] { return page() == index; }, timeoutMs);
+    }
+
+    //! Waits until the update is offered, then clicks the update button.
+    void startUpdate()
+    {
+        ASSERT_TRUE(waitForPage(2)) << "page " << page();
+        window->on_pushButton_clicked();
+        ASSERT_EQ(page(), 3);
+    }
+
+    //! The controller's flash begins with the variant's embedded image.
+    bool flashHolds(const char *variant) const
+    {
+        const QByteArray image = embeddedImage(variant);
+        return image.size() == kImageSize && readFile(flash).left(kImageSize) == image;
+    }
+
+    QTemporaryDir dir;
+    QString flash;
+    std::unique_ptr<MainWindow> window;
+};
 
 } // namespace windowtest
