@@ -1,14 +1,15 @@
 // The window's reading of the engine's log texts: the version, the write's
 // percentage and the status lines, read according to the step the window
-// started last. One window lives for the whole run, off screen.
+// started last, and the window itself reading them while it looks for a
+// controller. One window lives for the whole run, off screen.
 //
 // Input: texts separated by NUL bytes. A text that begins with a digit from
-// 0 to 4 first makes that step the current one (none, version read, reset,
-// erase, write); the rest is the log text. The texts of one input are read in
-// order, as one run of steps.
+// 1 to 4 is read as a text of that step (version read, reset, erase, write);
+// any other text is read as a text of every step. Every text also goes to the
+// window's own slot.
 
+#include "logreading.h"
 #include "mainwindow.h"
-#include "ui_mainwindow.h"
 #include "workerthread.h"
 
 #include <QApplication>
@@ -16,12 +17,13 @@
 #include <QEvent>
 #include <QMetaObject>
 #include <QPixmapCache>
-#include <QStackedWidget>
+#include <QRegularExpression>
 #include <QString>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,8 +39,8 @@ void require(bool ok, const char *what)
     }
 }
 
-//! Answers any dialog the window opens, as a person would, so that a modal
-//! message cannot hold the fuzzer in its event loop.
+//! Answers any dialog the window opens, as a person would, so that a message
+//! cannot hold the fuzzer in its event loop.
 class DialogCloser : public QObject
 {
 public:
@@ -57,9 +59,9 @@ public:
 
 MainWindow *window = nullptr;
 
-//! A text can start an engine run (a version read after a lost controller):
-//! let every run end and its texts be read, so that no input leaves work
-//! behind for the next one.
+//! A text can start an engine run (the next version read after a lost
+//! controller): let every run end and its texts be read, so that no input
+//! leaves work behind for the next one.
 void finishEngineRuns()
 {
     for (int round = 0; round < 10; ++round)
@@ -79,27 +81,46 @@ void finishEngineRuns()
     require(false, "engine runs keep starting each other");
 }
 
-void startFromConnectPage()
+void checkReading(const logreading::Reading &reading)
 {
-    window->lstMsg = MainWindow::None;
-    window->controllerFound = 0;
-    window->erased = 0;
-    window->flashed = 0;
-    window->foundIndex = 0;
-    window->lastPercent = 0;
-    window->ui->stackedWidget->setCurrentIndex(0);
+    using logreading::Outcome;
+    static const QRegularExpression versionShape(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"));
+    if (reading.outcome == Outcome::Progress)
+    {
+        require(reading.percent >= 0 && reading.percent <= 100, "a percentage outside 0 to 100 was read");
+    }
+    if (reading.outcome == Outcome::Version)
+    {
+        require(versionShape.match(reading.version).hasMatch(), "a version that is not three numbers was read");
+    }
 }
 
 void readText(QByteArray text)
 {
-    if (!text.isEmpty() && text.at(0) >= '0' && text.at(0) <= '4')
+    const char step = text.isEmpty() ? '0' : text.at(0);
+    if (step >= '1' && step <= '4')
     {
-        window->lstMsg = static_cast<MainWindow::LastMessage>(text.at(0) - '0');
         text.remove(0, 1);
     }
     // The logger hands every text over as UTF-8.
-    window->ParseLogs(QString::fromUtf8(text));
-    require(window->lastPercent >= 0 && window->lastPercent <= 100, "a percentage outside 0 to 100 was shown");
+    const QString logText = QString::fromUtf8(text);
+    if (step == '1' || step < '1' || step > '4')
+    {
+        checkReading(logreading::readVersionText(logText));
+    }
+    if (step == '2' || step < '1' || step > '4')
+    {
+        checkReading(logreading::readResetText(logText));
+    }
+    if (step == '3' || step < '1' || step > '4')
+    {
+        checkReading(logreading::readEraseText(logText));
+    }
+    if (step == '4' || step < '1' || step > '4')
+    {
+        checkReading(logreading::readWriteText(logText));
+    }
+    window->ParseLogs(logText);
 }
 
 } // namespace
@@ -123,19 +144,16 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static char *argv[] = { name, nullptr };
     // Kept for the whole process, like the window: the fuzzer ends it with exit().
     auto *app = new QApplication(argc, argv);
-    // The five page pictures, decoded once: the default cache holds fewer, and
-    // decoding them again at every page change would be most of the work.
     QPixmapCache::setCacheLimit(256 * 1024);
     app->installEventFilter(new DialogCloser());
     window = new MainWindow();
     // The sequence advances only on the texts given here, never on its clock.
-    window->killTimer(window->timerId);
+    window->setDeviceTiming(INT_MAX, 0);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    startFromConnectPage();
     const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<int>(size));
     for (const QByteArray &text : input.split('\0'))
     {
