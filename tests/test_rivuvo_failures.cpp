@@ -125,16 +125,6 @@ TEST(RivuvoFailures, AMissingOrLateResponseIsNoResponseAndReachesTheShellAsTwent
     EXPECT_EQ(WEXITSTATUS(status), 20);
 }
 
-TEST(RivuvoFailures, TheTargetAbortingAReadEndsItEarly)
-{
-    SimEnvironment sim({ { "VORN_SIM_FAULT", "abort:read-memory" } });
-    RivuvoRun run(withDevice({ "read-memory", "0x70006", "6" }));
-    EXPECT_TRUE(run.texts.contains("Data phase aborted by sender\n")) << run.joined();
-    EXPECT_FALSE(has(run, "Version:"));
-    EXPECT_TRUE(has(run, "Response status = 10002 (0x2712) kStatus_AbortDataPhase\n"));
-    EXPECT_EQ(run.texts.last(), "Read 0 of 6 bytes.\n");
-}
-
 TEST(RivuvoFailures, TheTargetAbortingAWriteEndsItWithItsStatus)
 {
     SimEnvironment sim({ { "VORN_SIM_FAULT", "abort:write-memory:2" } });

@@ -17,8 +17,13 @@ std::vector<std::string> lines(const std::string &text)
     return lines;
 }
 
-TEST(RivuvoHelp, NoArgumentsPrintTheUsageLineThenTheThreeBlocksInOrder)
+TEST(RivuvoHelp, NoArgumentsPrintTheUsageLineThenTheThreeBlocksInOrderAndOptionsAloneTheUsage)
 {
+    RivuvoRun alone({ "-u", "0x5e0b" });
+    EXPECT_EQ(alone.code, 0);
+    EXPECT_EQ(alone.printed.rfind("usage: rivuvo ", 0), 0u);
+    EXPECT_TRUE(alone.texts.isEmpty());
+
     RivuvoRun run({});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.printed.rfind("usage: rivuvo [-?|--help] [-v|--version]", 0), 0u) << run.printed;
@@ -81,14 +86,6 @@ TEST(RivuvoHelp, VersionIsTheToolNameAndVersionThenTheNotice)
     ASSERT_EQ(out.size(), 4u);
     EXPECT_EQ(out[0], "rivuvo 2.6.7");
     EXPECT_EQ(out[1].rfind("Copyright", 0), 0u);
-}
-
-TEST(RivuvoHelp, OptionsWithoutACommandPrintTheUsage)
-{
-    RivuvoRun run({ "-u", "0x5e0b" });
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.printed.rfind("usage: rivuvo ", 0), 0u);
-    EXPECT_TRUE(run.texts.isEmpty());
 }
 
 TEST(RivuvoOptions, UsbArgumentSelectsAProductAVendorAndProductOrAPath)
