@@ -7,20 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <istream>
 #include <string>
 #include <vector>
-
-//! The lines of @a in, without their line ends.
-inline std::vector<std::string> linesOf(std::istream &&in)
-{
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-    {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 //! Runs one engine command line in-process, as the console tool does, and
 //! keeps what it logged (one entry per log call) and what it printed.

@@ -67,12 +67,14 @@ TEST(OptionParser, TakesARequiredValueInEveryWrittenForm)
     EXPECT_EQ(p.results, (Results{{'p', "COM3:9600=x"}, {kEnd, kNull}})) << "split at the first separator only";
 }
 
-// One parse per row: the words, what each call returned, and the parser's
-// diagnostics on standard error.
-TEST(OptionParser, ReadsEachWrittenFormUnderEachControl)
+// One parse per row: the words, what each call returned, the parser's
+// diagnostics on standard error, and where and how the options ended.
+TEST(OptionParser, ReadsEachWrittenFormUnderEachControlAndStopsWhereTheOptionsEnd)
 {
     const char *const cased[] = {"v|version", "V|verbose", "d|debug", "e|verb", nullptr};
     const char *const letters[] = {"a|alpha", "b:beta", nullptr};
+    const char *const listed[] = {"f+file <path>", "n|noping", "--*dash", nullptr};
+    const char *const hidden[] = {"-s|secret", "\xe9|eacute", nullptr};
     struct Case
     {
         const char *behaviour;
@@ -81,106 +83,77 @@ TEST(OptionParser, ReadsEachWrittenFormUnderEachControl)
         std::vector<const char *> words;
         Results results;
         std::string diagnostics;
+        int index;
+        bool explicitEnd;
     };
     const Case cases[] = {
         {"an ambiguous abbreviation is reported; exact names win in any case", cased, Options::DEFAULT,
          {"--ver", "--VERSION", "--verb", "--De"},
          {{Options::AMBIGUOUS, "ver"}, {'v', kNull}, {'e', kNull}, {'d', kNull}, {kEnd, kNull}},
-         "rivuvo: ambiguous option --ver.\n"},
+         "rivuvo: ambiguous option --ver.\n", 4, false},
         {"grouped options come in turn; unknown words are reported and passed", kDriverTable, Options::DEFAULT,
          {"-nV", "--zzz=1", "--=x", "-nxV", "-d"},
          {{'n', kNull}, {'V', kNull}, {Options::BADKWD, "zzz=1"}, {Options::BADKWD, "=x"}, {'n', kNull},
           {Options::BADCHAR, "xV"}, {'V', kNull}, {'d', kNull}, {kEnd, kNull}},
-         "rivuvo: unknown option --zzz=1.\nrivuvo: unknown option --=x.\nrivuvo: unknown option -x.\n"},
+         "rivuvo: unknown option --zzz=1.\nrivuvo: unknown option --=x.\nrivuvo: unknown option -x.\n", 5, false},
         {"an unknown word is tried in the other form", kDriverTable, Options::DEFAULT, {"-help", "--nV"},
-         {{'?', kNull}, {'n', kNull}, {'V', kNull}, {kEnd, kNull}}, ""},
+         {{'?', kNull}, {'n', kNull}, {'V', kNull}, {kEnd, kNull}}, "", 2, false},
         {"... unless guessing is off", kDriverTable, Options::NOGUESSING, {"-help", "--nV"},
          {{Options::BADCHAR, "help"}, {Options::BADCHAR, "elp"}, {'l', "p"}, {Options::BADKWD, "nV"}, {kEnd, kNull}},
-         "rivuvo: unknown option -h.\nrivuvo: unknown option -e.\nrivuvo: unknown option --nV.\n"},
+         "rivuvo: unknown option -h.\nrivuvo: unknown option -e.\nrivuvo: unknown option --nV.\n", 2, false},
         {"an optional value comes only from a word that is no option; none missing is no error", kDriverTable,
          Options::DEFAULT, {"-u", "-d", "-u", "0x1234", "-u", "-", "--usb", ""},
-         {{'u', kNull}, {'d', kNull}, {'u', "0x1234"}, {'u', "-"}, {'u', ""}, {kEnd, kNull}}, ""},
+         {{'u', kNull}, {'d', kNull}, {'u', "0x1234"}, {'u', "-"}, {'u', ""}, {kEnd, kNull}}, "", 8, false},
         {"a required value is taken whatever it looks like", kDriverTable, Options::DEFAULT,
          {"-p", "-d", "--port", "--", "--help=x", "-t"},
          {{'p', "-d"}, {'p', "--"}, {'?', "x"}, {'t', kNull}, {kEnd, kNull}},
-         "rivuvo: option --help does NOT take an argument.\nrivuvo: argument required for -t option.\n"},
+         "rivuvo: option --help does NOT take an argument.\nrivuvo: argument required for -t option.\n", 6, false},
         {"a missing required value of a long option", kDriverTable, Options::DEFAULT, {"--port"},
-         {{'p', kNull}, {kEnd, kNull}}, "rivuvo: argument required for --port option.\n"},
+         {{'p', kNull}, {kEnd, kNull}}, "rivuvo: argument required for --port option.\n", 1, false},
         {"quiet keeps the results but writes nothing", kDriverTable, Options::QUIET,
          {"--ver", "-x", "--help=1", "--zzz", "-p"},
          {{Options::AMBIGUOUS, "ver"}, {Options::BADCHAR, "x"}, {'?', "1"}, {Options::BADKWD, "zzz"}, {'p', kNull},
           {kEnd, kNull}},
-         ""},
+         "", 5, false},
         {"short characters match in any case only when asked", letters, Options::NOGUESSING, {"-A", "-B2"},
          {{Options::BADCHAR, "A"}, {Options::BADCHAR, "B2"}, {Options::BADCHAR, "2"}, {kEnd, kNull}},
-         "rivuvo: unknown option -A.\nrivuvo: unknown option -B.\nrivuvo: unknown option -2.\n"},
+         "rivuvo: unknown option -A.\nrivuvo: unknown option -B.\nrivuvo: unknown option -2.\n", 2, false},
         {"... as here", letters, Options::NOGUESSING | Options::ANYCASE, {"-A", "-B2"},
-         {{'a', kNull}, {'b', "2"}, {kEnd, kNull}}, ""},
+         {{'a', kNull}, {'b', "2"}, {kEnd, kNull}}, "", 2, false},
         {"long-only reads single-dash words as long names", kDriverTable, Options::LONG_ONLY,
          {"-help", "-nV", "--json", "-port"},
          {{'?', kNull}, {'n', kNull}, {'V', kNull}, {'j', kNull}, {'p', kNull}, {kEnd, kNull}},
-         "rivuvo: argument required for -port option.\n"},
+         "rivuvo: argument required for -port option.\n", 4, false},
+        {"an optional value is never the \"--\", which is consumed", kDriverTable, Options::DEFAULT,
+         {"-u", "--", "-V", "reset"}, {{'u', kNull}, {kEnd, kNull}}, "", 2, true},
+        {"the first plain word ends the options and stays", kDriverTable, Options::DEFAULT, {"-n", "reset", "-V"},
+         {{'n', kNull}, {kEnd, kNull}}, "", 1, false},
+        {"a lone dash is a plain word", kDriverTable, Options::DEFAULT, {"-", "-n"}, {{kEnd, kNull}}, "", 0, false},
+        {"plus words are long options under plus", kDriverTable, Options::PLUS, {"+port", "COM1", "-u", "+json", "+j"},
+         {{'p', "COM1"}, {'u', kNull}, {'j', kNull}, {'j', kNull}, {kEnd, kNull}}, "", 5, false},
+        {"... and plain words without it", kDriverTable, Options::DEFAULT, {"+port", "COM1"}, {{kEnd, kNull}}, "", 0,
+         false},
+        // Under short-only "--d" is a short group naming the hidden option "-".
+        {"plus words are list values under short-only", listed, Options::SHORT_ONLY | Options::PLUS,
+         {"-f", "a", "+b", "+c", "-n", "--d", "+e", "x"},
+         {{'f', "a"}, {'f', "+b"}, {'f', "+c"}, {'n', kNull}, {'-', "d"}, {'-', "+e"}, {kEnd, kNull}}, "", 7, false},
+        {"... and stay for the caller after no list option", listed, Options::SHORT_ONLY | Options::PLUS,
+         {"-n", "+b", "-n"}, {{'n', kNull}, {kEnd, kNull}}, "", 1, false},
+        {"parse-pos returns plain words and everything after the double dash", kDriverTable, Options::PARSE_POS,
+         {"reset", "-n", "0x10", "--", "-V", "--", "x"},
+         {{Options::POSITIONAL, "reset"}, {'n', kNull}, {Options::POSITIONAL, "0x10"}, {Options::POSITIONAL, "-V"},
+          {Options::POSITIONAL, "--"}, {Options::POSITIONAL, "x"}, {kEnd, kNull}}, "", 7, true},
+        {"hidden options match and high characters stay positive", hidden, Options::DEFAULT,
+         {"-s", "--secret", "--eacute"}, {{'s', kNull}, {'s', kNull}, {0xe9, kNull}, {kEnd, kNull}}, "", 3, false},
     };
     for (const Case &c : cases)
     {
         const Parsed p = parse(c.table, c.words, c.ctrls);
         EXPECT_EQ(p.results, c.results) << c.behaviour;
         EXPECT_EQ(p.diagnostics, c.diagnostics) << c.behaviour;
+        EXPECT_EQ(p.index, c.index) << c.behaviour;
+        EXPECT_EQ(p.explicitEnd, c.explicitEnd) << c.behaviour;
     }
-}
-
-TEST(OptionParser, ConsumesTheDoubleDashButNotTheFirstPlainWord)
-{
-    Parsed p = parse(kDriverTable, {"-u", "--", "-V", "reset"});
-    EXPECT_EQ(p.results, (Results{{'u', kNull}, {kEnd, kNull}})) << "an optional value is never the \"--\"";
-    EXPECT_EQ(p.index, 2);
-    EXPECT_TRUE(p.explicitEnd);
-
-    p = parse(kDriverTable, {"-n", "reset", "-V"});
-    EXPECT_EQ(p.results, (Results{{'n', kNull}, {kEnd, kNull}}));
-    EXPECT_EQ(p.index, 1);
-    EXPECT_FALSE(p.explicitEnd);
-
-    p = parse(kDriverTable, {"-", "-n"});
-    EXPECT_EQ(p.results, (Results{{kEnd, kNull}})) << "a lone dash is a plain word";
-    EXPECT_EQ(p.index, 0);
-}
-
-TEST(OptionParser, PlusWordsAreLongOptionsUnderPlusAndListValuesUnderShortOnly)
-{
-    Parsed p = parse(kDriverTable, {"+port", "COM1", "-u", "+json", "+j"}, Options::PLUS);
-    EXPECT_EQ(p.results, (Results{{'p', "COM1"}, {'u', kNull}, {'j', kNull}, {'j', kNull}, {kEnd, kNull}}));
-    p = parse(kDriverTable, {"+port", "COM1"});
-    EXPECT_EQ(p.index, 0) << "without PLUS a plus word is a plain word";
-
-    // Under SHORT_ONLY "--d" is a short group naming the hidden option "-".
-    const char *const table[] = {"f+file <path>", "n|noping", "--*dash", nullptr};
-    const unsigned ctrls = Options::SHORT_ONLY | Options::PLUS;
-    p = parse(table, {"-f", "a", "+b", "+c", "-n", "--d", "+e", "x"}, ctrls);
-    EXPECT_EQ(p.results, (Results{{'f', "a"}, {'f', "+b"}, {'f', "+c"}, {'n', kNull}, {'-', "d"}, {'-', "+e"},
-                                  {kEnd, kNull}}));
-    EXPECT_EQ(p.index, 7);
-
-    p = parse(table, {"-n", "+b", "-n"}, ctrls);
-    EXPECT_EQ(p.results, (Results{{'n', kNull}, {kEnd, kNull}})) << "without a list option it stays for the caller";
-    EXPECT_EQ(p.index, 1);
-}
-
-TEST(OptionParser, ParsePosReturnsPlainWordsAndEverythingAfterTheDoubleDash)
-{
-    const Parsed p = parse(kDriverTable, {"reset", "-n", "0x10", "--", "-V", "--", "x"}, Options::PARSE_POS);
-    EXPECT_EQ(p.results, (Results{{Options::POSITIONAL, "reset"}, {'n', kNull}, {Options::POSITIONAL, "0x10"},
-                                  {Options::POSITIONAL, "-V"}, {Options::POSITIONAL, "--"}, {Options::POSITIONAL, "x"},
-                                  {kEnd, kNull}}));
-    EXPECT_EQ(p.index, 7);
-    EXPECT_TRUE(p.explicitEnd);
-}
-
-TEST(OptionParser, MatchesHiddenOptionsAndKeepsHighCharactersPositive)
-{
-    const char *const table[] = {"-s|secret", "\xe9|eacute", nullptr};
-    const Parsed p = parse(table, {"-s", "--secret", "--eacute"});
-    EXPECT_EQ(p.results, (Results{{'s', kNull}, {'s', kNull}, {0xe9, kNull}, {kEnd, kNull}}));
 }
 
 TEST(OptionParser, NamesItselfAfterTheLastSlashOnly)

@@ -8,11 +8,22 @@ namespace {
 
 std::vector<std::string> lines(const std::string &text)
 {
-    return linesOf(std::istringstream(text));
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+    {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
-TEST(RivuvoHelp, NoArgumentsPrintTheUsageLineThenTheThreeBlocksInOrder)
+TEST(RivuvoHelp, NoArgumentsPrintTheUsageLineThenTheThreeBlocksInOrderAndOptionsAloneTheUsage)
 {
+    RivuvoRun alone({ "-u", "0x5e0b" });
+    EXPECT_EQ(alone.code, 0);
+    EXPECT_EQ(alone.printed.rfind("usage: rivuvo ", 0), 0u);
+    EXPECT_TRUE(alone.texts.isEmpty());
+
     RivuvoRun run({});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.printed.rfind("usage: rivuvo [-?|--help] [-v|--version]", 0), 0u) << run.printed;
@@ -77,14 +88,6 @@ TEST(RivuvoHelp, VersionIsTheToolNameAndVersionThenTheNotice)
     EXPECT_EQ(out[1].rfind("Copyright", 0), 0u);
 }
 
-TEST(RivuvoHelp, OptionsWithoutACommandPrintTheUsage)
-{
-    RivuvoRun run({ "-u", "0x5e0b" });
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.printed.rfind("usage: rivuvo ", 0), 0u);
-    EXPECT_TRUE(run.texts.isEmpty());
-}
-
 TEST(RivuvoOptions, UsbArgumentSelectsAProductAVendorAndProductOrAPath)
 {
     struct Case
@@ -117,7 +120,7 @@ TEST(RivuvoOptions, UsbArgumentSelectsAProductAVendorAndProductOrAPath)
 
 TEST(RivuvoOptions, ReachTheRunInEveryWrittenForm)
 {
-    std::vector<std::string> words = { "rivuvo", "-n", "--timeout=7", "--usb=0x1234,0x5678", "--", "reset" };
+    std::vector<std::string> words = { "rivuvo", "-n", "--timeout=2147483647", "--usb=0x1234,0x5678", "--", "reset" };
     std::vector<char *> argv;
     for (std::string &w : words)
     {
@@ -130,7 +133,7 @@ TEST(RivuvoOptions, ReachTheRunInEveryWrittenForm)
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(rivuvo.m_usbVid, 0x1234);
     EXPECT_EQ(rivuvo.m_usbPid, 0x5678);
-    EXPECT_EQ(rivuvo.m_packetTimeoutMs, 7u);
+    EXPECT_EQ(rivuvo.m_packetTimeoutMs, 2147483647u) << "the largest time-out hidapi takes";
     EXPECT_FALSE(rivuvo.m_ping);
     EXPECT_EQ(rivuvo.m_cmdv, (string_vector_t{ "reset" }));
 }

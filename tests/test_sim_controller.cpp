@@ -166,26 +166,6 @@ TEST(VirtualController, TakesTheModelsOwnTimeAtFullSpeedHoweverLateTheHostWakes)
                                           << std::chrono::duration<double, std::milli>(floor).count() << " ms";
 }
 
-TEST(VirtualController, TracesAResetThatAnswersThenDropsUntilTheNextOpen)
-{
-    TempDir dir;
-    SimEnvironment env({ { "VORN_SIM_TRACE", dir.file("trace.txt") } });
-    Host host;
-    EXPECT_EQ(host.exchange(command(0x0B, {})), (Bytes{ 3, 0, 12, 0, 0xa0, 0, 0, 2, 0, 0, 0, 0, 11, 0, 0, 0 }));
-    EXPECT_EQ(host.read(50), Bytes());
-    EXPECT_EQ(host.lastResult(), -1);
-    EXPECT_EQ(host.write(kMaxPacketQuery), -1);
-
-    Host again;
-    ASSERT_TRUE(again.isOpen());
-    EXPECT_EQ(again.exchange(kMaxPacketQuery), response(0xA7, { 0, 56 }));
-    EXPECT_EQ(readFile(dir.file("trace.txt")), "> 01 00 04 00 0b 00 00 00\n"
-                                               "< 03 00 0c 00 a0 00 00 02 00 00 00 00 0b 00 00 00\n"
-                                               "> 01 00 0c 00 07 00 00 02 0b 00 00 00 00 00 00 00\n"
-                                               "> 01 00 0c 00 07 00 00 02 0b 00 00 00 00 00 00 00\n"
-                                               "< 03 00 0c 00 a7 00 00 02 00 00 00 00 38 00 00 00\n");
-}
-
 TEST(VirtualController, KeepsFlashAcrossCloseExitAndReplug)
 {
     SimEnvironment env;
