@@ -10,13 +10,11 @@
 #include "blfwk/Logging.h"
 #include "blfwk/log_texts.h"
 #include "blfwk/Progress.h"
-#include "blfwk/format_string.h"
 #include "blfwk/options.h"
 
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
-#include <string>
 
 using namespace blfwk;
 
@@ -63,10 +61,10 @@ void RiVuvo::displayProgress(int percentage, int segmentIndex, int segmentCount)
     // One text per data packet, up to 8,192 in a write: the window shows each
     // percentage once on its side, and the text is formatted only when it changes.
     thread_local int shown[3] = { -1, -1, -1 };
-    thread_local std::string text;
+    thread_local char text[48];
     if (percentage != shown[0] || segmentIndex != shown[1] || segmentCount != shown[2])
     {
-        text = format_string(kLogProgressFormat, segmentIndex, segmentCount, percentage);
+        std::snprintf(text, sizeof(text), kLogProgressFormat, segmentIndex, segmentCount, percentage);
         shown[0] = percentage;
         shown[1] = segmentIndex;
         shown[2] = segmentCount;

@@ -47,6 +47,8 @@ public:
     virtual void log(log_level_t level, const char *fmt, ...) __attribute__((format(printf, 3, 4)));
     //! Logs @a msg literally.
     virtual void log(log_level_t level, const std::string &msg);
+    //! A finished text, passed on as it is when @a level passes the filter.
+    virtual void logText(log_level_t level, const char *text);
     virtual void log(const char *fmt, va_list args) __attribute__((format(printf, 2, 0)));
     //! The one that does the work; every other overload forwards here.
     virtual void log(log_level_t level, const char *fmt, va_list args) __attribute__((format(printf, 3, 0)));
@@ -109,7 +111,7 @@ public:
     static void info(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     //! A finished text at info level, passed on as it is: for the texts sent
     //! once per data packet, which must cost no formatting.
-    static void infoText(const std::string &text);
+    static void infoText(const char *text);
     static void info2(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     static void debug(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     static void debug2(const char *fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -25,10 +25,10 @@ public:
         m_pendingLevel = level;
         Logger::log(level, fmt, args);
     }
-    void log(log_level_t level, const std::string &msg) override
+    void logText(log_level_t level, const char *text) override
     {
         m_pendingLevel = level;
-        Logger::log(level, msg);
+        Logger::logText(level, text);
     }
 
     bool contains(log_level_t level, const std::string &text) const

@@ -246,7 +246,7 @@ bool DataPacket::FileDataProducer::init(std::string filePath, uint32_t count)
 
 bool DataPacket::FileDataProducer::hasMoreData() const
 {
-    return m_filePointer && m_fileSize != 0 && !std::feof(m_filePointer);
+    return m_filePointer && m_fileSize != 0 && !feof_unlocked(m_filePointer);
 }
 
 uint32_t DataPacket::FileDataProducer::getDataSize() const
@@ -260,7 +260,8 @@ uint32_t DataPacket::FileDataProducer::getData(uint8_t *data, uint32_t size)
     {
         return 0;
     }
-    return static_cast<uint32_t>(std::fread(data, 1, size, m_filePointer));
+    // One reader per file: the stream's lock is not needed for each packet.
+    return static_cast<uint32_t>(fread_unlocked(data, 1, size, m_filePointer));
 }
 
 DataPacket::HexDataProducer::HexDataProducer()

@@ -39,9 +39,14 @@ void Logger::log(log_level_t level, const std::string &msg)
 {
     // The text is not used as a format: an exception message may well hold a
     // '%' (a path, a percentage) and must arrive as it is.
+    logText(level, msg.c_str());
+}
+
+void Logger::logText(log_level_t level, const char *text)
+{
     if (level <= m_filter)
     {
-        _log(msg.c_str());
+        _log(text);
     }
 }
 
@@ -170,11 +175,11 @@ void Log::info(const char *fmt, ...)
     VORN_LOG_FORWARD(Logger::kInfo);
 }
 
-void Log::infoText(const std::string &text)
+void Log::infoText(const char *text)
 {
     if (s_logger)
     {
-        s_logger->log(Logger::kInfo, text);
+        s_logger->logText(Logger::kInfo, text);
     }
 }
 
