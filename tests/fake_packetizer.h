@@ -6,6 +6,7 @@
 #include "blfwk/bootloader_packets.h"
 
 #include "log_capture.h"
+#include "packets.h"
 
 #include <gtest/gtest.h>
 
@@ -20,21 +21,9 @@
 
 namespace protocol_test {
 
-using Bytes = std::vector<uint8_t>;
+using testpackets::Bytes;
 
-//! A command or response packet: header, then the little-endian words.
-inline Bytes packet(uint8_t tag, const std::vector<uint32_t> &words, uint8_t flags = 0)
-{
-    Bytes bytes{ tag, flags, 0, static_cast<uint8_t>(words.size()) };
-    for (uint32_t word : words)
-    {
-        for (int shift = 0; shift < 32; shift += 8)
-        {
-            bytes.push_back(static_cast<uint8_t>(word >> shift));
-        }
-    }
-    return bytes;
-}
+using testpackets::packet;
 
 inline Bytes genericResponse(uint32_t status, uint32_t commandTag)
 {

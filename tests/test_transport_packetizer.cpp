@@ -2,6 +2,7 @@
 
 #include "fake_hidapi.h"
 #include "log_capture.h"
+#include "packets.h"
 
 #include <gtest/gtest.h>
 
@@ -13,22 +14,11 @@ using blfwk::kPacketType_Command;
 using blfwk::kPacketType_Data;
 using fakehid::Bytes;
 using fakehid::hid;
+using testpackets::report;
 
 namespace {
 
 const uint32_t kPacketTimeoutMs = 700;
-
-//! A report as the target would send it: header, payload, then zeros up to
-//! @a reportSize when that is larger.
-Bytes report(uint8_t id, uint32_t announced, const Bytes &payload = {}, size_t reportSize = 0)
-{
-    Bytes bytes(std::max(reportSize, 4 + payload.size()), 0);
-    bytes[0] = id;
-    bytes[2] = static_cast<uint8_t>(announced & 0xff);
-    bytes[3] = static_cast<uint8_t>(announced >> 8);
-    std::copy(payload.begin(), payload.end(), bytes.begin() + 4);
-    return bytes;
-}
 
 class UsbHidPacketizerTest : public ::testing::Test
 {
