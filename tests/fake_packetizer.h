@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <deque>
 #include <fstream>
 #include <map>
@@ -24,6 +23,7 @@ namespace protocol_test {
 using testpackets::Bytes;
 
 using testpackets::packet;
+using testpackets::sequence;
 
 inline Bytes genericResponse(uint32_t status, uint32_t commandTag)
 {
@@ -44,17 +44,6 @@ inline void recordPercentage(int percentage, int segmentIndex, int segmentCount)
     EXPECT_EQ(segmentIndex, 1);
     EXPECT_EQ(segmentCount, 1);
     g_percentages.push_back(percentage);
-}
-
-//! The bytes 00, 01, 02, ... wrapping after ff.
-inline Bytes sequence(size_t count)
-{
-    Bytes bytes(count);
-    for (size_t i = 0; i < count; ++i)
-    {
-        bytes[i] = static_cast<uint8_t>(i);
-    }
-    return bytes;
 }
 
 //! Writes @a bytes to the file @a name in the test's scratch directory and returns its path.

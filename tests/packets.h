@@ -23,6 +23,17 @@ inline Bytes packet(uint8_t tag, const std::vector<uint32_t> &words, uint8_t fla
     return bytes;
 }
 
+//! The bytes 00, 01, 02, ... wrapping after ff.
+inline Bytes sequence(size_t count)
+{
+    Bytes bytes(count);
+    for (size_t i = 0; i < count; ++i)
+    {
+        bytes[i] = static_cast<uint8_t>(i);
+    }
+    return bytes;
+}
+
 //! A report of @a reportId announcing @a announced bytes: padding byte,
 //! 16-bit length, @a payload, then zeros up to @a reportSize when that is larger.
 inline Bytes report(uint8_t reportId, uint32_t announced, const Bytes &payload = {}, size_t reportSize = 0)

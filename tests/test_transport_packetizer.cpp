@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -60,11 +59,7 @@ protected:
 TEST_F(UsbHidPacketizerTest, WritesFrameEachPacketInOneReportOfAtMost8196Bytes)
 {
     EXPECT_EQ(packetizer->writePacket(nullptr, 0, kPacketType_Command), kStatus_Success);
-    Bytes data(300);
-    for (size_t i = 0; i < data.size(); ++i)
-    {
-        data[i] = static_cast<uint8_t>(i * 7);
-    }
+    const Bytes data = testpackets::sequence(300);
     EXPECT_EQ(write(data, kPacketType_Data), kStatus_Success);
     EXPECT_EQ(write(Bytes(8192, 0x5a), kPacketType_Data), kStatus_Success);
 
