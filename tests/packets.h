@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 // How every test spells the target's packets and the reports that carry them.
@@ -27,10 +28,7 @@ inline Bytes packet(uint8_t tag, const std::vector<uint32_t> &words, uint8_t fla
 inline Bytes sequence(size_t count)
 {
     Bytes bytes(count);
-    for (size_t i = 0; i < count; ++i)
-    {
-        bytes[i] = static_cast<uint8_t>(i);
-    }
+    std::iota(bytes.begin(), bytes.end(), uint8_t(0));
     return bytes;
 }
 
