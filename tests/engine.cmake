@@ -2,7 +2,7 @@
 vorn_add_gtest(test_rivuvo
   SOURCES
     rivuvo_run.h
-    sim_test_support.h sim_test_support.cpp
+    packets.h sim_test_support.h sim_test_support.cpp
     test_rivuvo_commands.cpp
     test_rivuvo_failures.cpp
     test_rivuvo_access.cpp

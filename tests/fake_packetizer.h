@@ -6,11 +6,11 @@
 #include "blfwk/bootloader_packets.h"
 
 #include "log_capture.h"
+#include "packets.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <deque>
 #include <fstream>
 #include <map>
@@ -20,21 +20,10 @@
 
 namespace protocol_test {
 
-using Bytes = std::vector<uint8_t>;
+using testpackets::Bytes;
 
-//! A command or response packet: header, then the little-endian words.
-inline Bytes packet(uint8_t tag, const std::vector<uint32_t> &words, uint8_t flags = 0)
-{
-    Bytes bytes{ tag, flags, 0, static_cast<uint8_t>(words.size()) };
-    for (uint32_t word : words)
-    {
-        for (int shift = 0; shift < 32; shift += 8)
-        {
-            bytes.push_back(static_cast<uint8_t>(word >> shift));
-        }
-    }
-    return bytes;
-}
+using testpackets::packet;
+using testpackets::sequence;
 
 inline Bytes genericResponse(uint32_t status, uint32_t commandTag)
 {
@@ -55,17 +44,6 @@ inline void recordPercentage(int percentage, int segmentIndex, int segmentCount)
     EXPECT_EQ(segmentIndex, 1);
     EXPECT_EQ(segmentCount, 1);
     g_percentages.push_back(percentage);
-}
-
-//! The bytes 00, 01, 02, ... wrapping after ff.
-inline Bytes sequence(size_t count)
-{
-    Bytes bytes(count);
-    for (size_t i = 0; i < count; ++i)
-    {
-        bytes[i] = static_cast<uint8_t>(i);
-    }
-    return bytes;
 }
 
 //! Writes @a bytes to the file @a name in the test's scratch directory and returns its path.

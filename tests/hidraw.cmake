@@ -1,7 +1,7 @@
 # The production programs through the system's hidapi, against the virtual
 # controller behind an emulated hidraw node.
 vorn_add_gtest(test_hidraw
-  SOURCES test_hidraw.cpp sim_test_support.h sim_test_support.cpp
+  SOURCES test_hidraw.cpp packets.h sim_test_support.h sim_test_support.cpp
   LIBS vornsim Qt5::Core GTest::gtest_main)
 add_dependencies(test_hidraw vornsim-hidraw rivuvo rivuvo-sim kelvo-updater)
 target_compile_definitions(test_hidraw PRIVATE

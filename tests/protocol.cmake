@@ -1,6 +1,6 @@
 vorn_add_gtest(test_protocol
   SOURCES
-    fake_packetizer.h
+    fake_packetizer.h packets.h
     log_capture.h
     test_protocol_framework.cpp
     test_protocol_dataphase.cpp

@@ -1,6 +1,6 @@
 vorn_add_gtest(test_sim
   SOURCES
-    sim_test_support.h sim_test_support.cpp
+    packets.h sim_test_support.h sim_test_support.cpp
     test_sim_faultplan.cpp
     test_sim_controller.cpp
     test_sim_faults.cpp

@@ -72,29 +72,6 @@ std::string readFile(const std::string &path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-Bytes frame(uint8_t reportId, const Bytes &payload)
-{
-    Bytes report(4 + payload.size());
-    report[0] = reportId;
-    report[2] = static_cast<uint8_t>(payload.size());
-    report[3] = static_cast<uint8_t>(payload.size() >> 8);
-    std::copy(payload.begin(), payload.end(), report.begin() + 4);
-    return report;
-}
-
-Bytes packet(uint8_t reportId, uint8_t tag, uint8_t flags, const std::vector<uint32_t> &words)
-{
-    Bytes bytes{ tag, flags, 0, static_cast<uint8_t>(words.size()) };
-    for (uint32_t word : words)
-    {
-        for (int shift = 0; shift < 32; shift += 8)
-        {
-            bytes.push_back(static_cast<uint8_t>(word >> shift));
-        }
-    }
-    return frame(reportId, bytes);
-}
-
 uint32_t statusOf(const Bytes &answer)
 {
     if (answer.size() < 12)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "packets.h"
+
 #include <hidapi.h>
 
 #include <condition_variable>
@@ -13,7 +15,7 @@
 
 namespace simtest {
 
-using Bytes = std::vector<uint8_t>;
+using testpackets::Bytes;
 
 constexpr uint16_t kBlackPid = 0x5e03;
 
@@ -45,17 +47,14 @@ private:
 
 std::string readFile(const std::string &path);
 
-//! A report of @a reportId: padding byte, 16-bit length, then @a payload.
-Bytes frame(uint8_t reportId, const Bytes &payload);
-//! A report of @a reportId carrying a packet header and little-endian words.
-Bytes packet(uint8_t reportId, uint8_t tag, uint8_t flags, const std::vector<uint32_t> &words);
+using testpackets::frame;
 inline Bytes command(uint8_t tag, const std::vector<uint32_t> &params, uint8_t flags = 0)
 {
-    return packet(1, tag, flags, params);
+    return frame(1, testpackets::packet(tag, params, flags));
 }
 inline Bytes response(uint8_t tag, const std::vector<uint32_t> &words, uint8_t flags = 0)
 {
-    return packet(3, tag, flags, words);
+    return frame(3, testpackets::packet(tag, words, flags));
 }
 inline Bytes generic(uint32_t status, uint8_t tag)
 {

@@ -88,14 +88,12 @@ QByteArray flashStart(const std::string &path, int size)
     return QByteArray::fromStdString(readFile(path)).left(size);
 }
 
-QStringList updateSteps(const QString &imagePath)
+//! The window's unattended walkthrough under vornsim-hidraw, saving its pages in @a dir.
+Outcome walkthrough(const TempDir &dir, const char *limit, const QList<QPair<QString, QString>> &settings, int seconds)
 {
-    return { "read-memory 0x70006 6", "flash-erase-region 0x00 0x71000", "write-memory 0x0 " + imagePath, "reset" };
-}
-
-QStringList engineArguments(const QString &ids, const QString &step)
-{
-    return QStringList{ "-u", ids, "--" } + step.split(' ');
+    return underHidraw({ KELVO_UPDATER, "--walkthrough", QString::fromStdString(dir.file("pictures")),
+                         "--walkthrough-limit", limit },
+                       settings, QString::fromStdString(dir.file("")), seconds);
 }
 
 using ThroughTheSystemLibrary = ::testing::TestWithParam<std::tuple<ControllerVariant, const char *>>;
@@ -124,9 +122,10 @@ TEST_P(ThroughTheSystemLibrary, ProductionRivuvoUpdatesAsTheSimProgramDoes)
     };
     const QString directory = QString::fromStdString(dir.file(""));
 
-    for (const QString &step : updateSteps(imagePath))
+    for (const QString &step : QStringList{
+             "read-memory 0x70006 6", "flash-erase-region 0x00 0x71000", "write-memory 0x0 " + imagePath, "reset" })
     {
-        const QStringList arguments = engineArguments(variant.vidPid, step);
+        const QStringList arguments = QStringList{ "-u", variant.vidPid, "--" } + step.split(' ');
         const Outcome real = underHidraw(QStringList{ RIVUVO } + arguments, settings(realFlash), directory);
         const Outcome sim = run(RIVUVO_SIM, arguments, settings(simFlash), directory, 30);
         EXPECT_EQ(real.exitCode, 0) << step.toStdString() << "\n" << real.output.toStdString();
@@ -149,11 +148,8 @@ TEST_P(ProductionWindow, WalkthroughReachesTheFinishedPage)
     const ControllerVariant variant = GetParam();
     TempDir dir;
     const std::string flash = dir.file("flash.bin");
-    const Outcome window = underHidraw({ KELVO_UPDATER, "--walkthrough", QString::fromStdString(dir.file("pictures")),
-                                     "--walkthrough-limit", "60" },
-                                   { { "VORN_SIM_VARIANT", variant.name },
-                                     { "VORN_SIM_FLASH", QString::fromStdString(flash) } },
-                                   QString::fromStdString(dir.file("")), 70);
+    const Outcome window = walkthrough(
+        dir, "60", { { "VORN_SIM_VARIANT", variant.name }, { "VORN_SIM_FLASH", QString::fromStdString(flash) } }, 70);
     EXPECT_EQ(window.exitCode, 0) << window.output.right(2000).toStdString();
     EXPECT_TRUE(window.output.contains("walkthrough: finished page reached"));
     const QByteArray expected = image(variant.name);
@@ -167,26 +163,23 @@ TEST(ProductionWindowUnplug, ReturnsToPollingAndASecondWalkthroughFinishes)
 {
     TempDir dir;
     const QString flash = QString::fromStdString(dir.file("flash.bin"));
-    const QString pictures = QString::fromStdString(dir.file("pictures"));
-    const QString directory = QString::fromStdString(dir.file(""));
 
     // Every write loses the controller at its 40th report: the window can
     // only go back to polling, again and again, until its time is up.
-    const Outcome first = underHidraw({ KELVO_UPDATER, "--walkthrough", pictures, "--walkthrough-limit", "12" },
-                                  { { "VORN_SIM_VARIANT", "black" },
-                                    { "VORN_SIM_FLASH", flash },
-                                    { "VORN_SIM_FAULT", "unplug:write-memory:40*" } },
-                                  directory, 30);
+    const Outcome first = walkthrough(dir, "12",
+                                      { { "VORN_SIM_VARIANT", "black" },
+                                        { "VORN_SIM_FLASH", flash },
+                                        { "VORN_SIM_FAULT", "unplug:write-memory:40*" } },
+                                      30);
     EXPECT_EQ(first.exitCode, 1) << first.output.right(2000).toStdString();
     EXPECT_TRUE(first.output.contains("No response packet from target device"));
-    const QStringList saved = QDir(pictures).entryList({ "*.png" }, QDir::Files, QDir::Name);
+    const QStringList saved = QDir(QString::fromStdString(dir.file("pictures"))).entryList({ "*.png" }, QDir::Files, QDir::Name);
     const int updating = saved.indexOf(QRegExp(".*-pageUpdating\\.png"));
     ASSERT_GE(updating, 0) << saved.join(' ').toStdString();
     EXPECT_GE(saved.indexOf(QRegExp(".*-pageConnectController\\.png"), updating), 0)
         << "the window went back to polling: " << saved.join(' ').toStdString();
 
-    const Outcome second = underHidraw({ KELVO_UPDATER, "--walkthrough", pictures, "--walkthrough-limit", "60" },
-                                   { { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FLASH", flash } }, directory, 70);
+    const Outcome second = walkthrough(dir, "60", { { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FLASH", flash } }, 70);
     EXPECT_EQ(second.exitCode, 0) << second.output.right(2000).toStdString();
     const QByteArray expected = image("black");
     EXPECT_EQ(flashStart(flash.toStdString(), expected.size()), expected);
@@ -205,9 +198,7 @@ TEST(AccessDenied, BothProgramsReportTheEnginesOpenFailure)
     EXPECT_EQ(tool.exitCode, 1);
     EXPECT_TRUE(tool.output.contains(kOpenFailure.toUtf8())) << tool.output.toStdString();
 
-    const Outcome window = underHidraw({ KELVO_UPDATER, "--walkthrough", QString::fromStdString(dir.file("pictures")),
-                                     "--walkthrough-limit", "6" },
-                                   denied, directory, 30);
+    const Outcome window = walkthrough(dir, "6", denied, 30);
     EXPECT_EQ(window.exitCode, 1) << "the update is never offered";
     EXPECT_TRUE(window.output.contains(kOpenFailure.toUtf8())) << window.output.right(2000).toStdString();
 }

@@ -24,15 +24,6 @@ bool has(const RivuvoRun &run, const std::string &text)
     return run.joined().find(text) != std::string::npos;
 }
 
-TEST(RivuvoFailures, AnAbsentControllerIsReportedAndEndsTheRunWithOne)
-{
-    SimEnvironment sim({ { "VORN_SIM_VARIANT", "none" } });
-    RivuvoRun run({ "-u", "0x3b7c,0x5e0d", "--", "read-memory", "0x70006", "6" });
-    EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.texts,
-              QStringList{ "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e0d, sn=)." });
-}
-
 TEST(RivuvoFailures, RefusedOptionsAreReportedWithTheUsageLineBeforeAnyDevice)
 {
     SimEnvironment sim({ { "VORN_SIM_VARIANT", "none" } });

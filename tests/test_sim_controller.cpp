@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <numeric>
 
 using namespace simtest;
 
@@ -13,13 +12,6 @@ namespace {
 
 const Bytes kVectors{ 0x00, 0x00, 0x03, 0x20 };
 const Bytes kMaxPacketQuery = command(0x07, { 11, 0 });
-
-Bytes pattern(size_t size)
-{
-    Bytes bytes(size);
-    std::iota(bytes.begin(), bytes.end(), uint8_t(3));
-    return bytes;
-}
 
 TEST(VirtualController, OpensOnlyUnderTheVariantsIdsAndPathWithAnOldFirmwareInFlash)
 {
@@ -105,7 +97,7 @@ TEST(VirtualController, ProgramsOnlyErasedFlashInsideIt)
     SimEnvironment env({ { "VORN_SIM_TIMING", "full-speed" } });
     Host host;
     ASSERT_EQ(host.eraseRegion(0, 0x2000), 0u);
-    Bytes image = pattern(1000);
+    Bytes image = testpackets::sequence(1000);
     EXPECT_EQ(host.writeMemory(0x100, image), 0u);
     EXPECT_EQ(host.readMemory(0x100, 1000), image);
     EXPECT_EQ(host.readMemory(0xFC, 4), Bytes(4, 0xFF));
@@ -153,7 +145,7 @@ TEST(VirtualController, TakesTheModelsOwnTimeAtFullSpeedHoweverLateTheHostWakes)
     Host host;
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(host.eraseRegion(0, kSectors * 0x1000), 0u);
-    ASSERT_EQ(host.writeMemory(0, pattern(kPackets * 56)), 0u);
+    ASSERT_EQ(host.writeMemory(0, testpackets::sequence(kPackets * 56)), 0u);
     ASSERT_EQ(host.exchange(command(0x0B, {})), generic(0, 0x0B));
     const auto elapsed = std::chrono::steady_clock::now() - start;
 

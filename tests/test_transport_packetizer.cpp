@@ -2,10 +2,10 @@
 
 #include "fake_hidapi.h"
 #include "log_capture.h"
+#include "packets.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -13,22 +13,11 @@ using blfwk::kPacketType_Command;
 using blfwk::kPacketType_Data;
 using fakehid::Bytes;
 using fakehid::hid;
+using testpackets::report;
 
 namespace {
 
 const uint32_t kPacketTimeoutMs = 700;
-
-//! A report as the target would send it: header, payload, then zeros up to
-//! @a reportSize when that is larger.
-Bytes report(uint8_t id, uint32_t announced, const Bytes &payload = {}, size_t reportSize = 0)
-{
-    Bytes bytes(std::max(reportSize, 4 + payload.size()), 0);
-    bytes[0] = id;
-    bytes[2] = static_cast<uint8_t>(announced & 0xff);
-    bytes[3] = static_cast<uint8_t>(announced >> 8);
-    std::copy(payload.begin(), payload.end(), bytes.begin() + 4);
-    return bytes;
-}
 
 class UsbHidPacketizerTest : public ::testing::Test
 {
@@ -70,11 +59,7 @@ protected:
 TEST_F(UsbHidPacketizerTest, WritesFrameEachPacketInOneReportOfAtMost8196Bytes)
 {
     EXPECT_EQ(packetizer->writePacket(nullptr, 0, kPacketType_Command), kStatus_Success);
-    Bytes data(300);
-    for (size_t i = 0; i < data.size(); ++i)
-    {
-        data[i] = static_cast<uint8_t>(i * 7);
-    }
+    const Bytes data = testpackets::sequence(300);
     EXPECT_EQ(write(data, kPacketType_Data), kStatus_Success);
     EXPECT_EQ(write(Bytes(8192, 0x5a), kPacketType_Data), kStatus_Success);
 

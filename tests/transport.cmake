@@ -7,7 +7,7 @@ target_include_directories(fake_hidapi PUBLIC
 
 vorn_add_gtest(test_transport
   SOURCES
-    log_capture.h
+    log_capture.h packets.h
     test_transport_peripheral.cpp
     test_transport_packetizer.cpp
     test_transport_session.cpp
