@@ -15,8 +15,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 constexpr int kImageSize = 458764;
 constexpr int kTrailer = 0x70000;
@@ -71,27 +70,18 @@ TEST(FirmwareImages, CarryTheLayoutVariantIdsAndVersionAndDifferOnlyInTheProduct
     }
 }
 
-TEST(ResourcePictures, HaveThePixelSizesTheWindowStretches)
+TEST(ResourcePictures, PagesAndProgressFramesHaveTheSizesTheWindowStretches)
 {
     for (int page = 1; page <= 5; ++page)
     {
-        QImageReader background(QString(":/img/Vorn-UpdaterApp-%1.jpg").arg(page));
-        EXPECT_EQ(background.format(), "jpeg") << page;
-        EXPECT_EQ(background.size(), QSize(2067, 1778)) << page;
+        EXPECT_EQ(QImageReader(QString(":/img/Vorn-UpdaterApp-%1.jpg").arg(page)).size(), QSize(2067, 1778));
     }
     for (int percent = 0; percent <= 100; ++percent)
     {
         EXPECT_EQ(QImageReader(QString(":/img/pb%1.png").arg(percent)).size(), QSize(593, 30)) << percent;
     }
-    EXPECT_EQ(QImageReader(":/img/btnUpdate.PNG").size(), QSize(170, 63)) << "the name is case-exact";
-    EXPECT_EQ(QImageReader(":/img/btnUpdateHover.png").size(), QSize(170, 63));
-    EXPECT_EQ(QImageReader(":/img/btnClose.png").size(), QSize(156, 65));
-    EXPECT_EQ(QImageReader(":/img/btnCloseHover.png").size(), QSize(156, 65));
     EXPECT_FALSE(QImage(":/icon/icon.ico").isNull());
-
-    QMovie loader(":/img/loader.gif");
-    EXPECT_GT(loader.frameCount(), 1);
-    EXPECT_EQ(QImageReader(":/img/loader.gif").size(), QSize(114, 29));
+    EXPECT_GT(QMovie(":/img/loader.gif").frameCount(), 1) << "the loader moves";
 
     // Premultiplied, a fully transparent pixel is all zero whatever its colour.
     QImage transparent(QSize(114, 29), QImage::Format_ARGB32_Premultiplied);

@@ -1,3 +1,4 @@
+// The picture buttons and the progress bar as the window shows them.
 #include "vornbutton.h"
 #include "vornclosebutton.h"
 #include "vornprogressbar.h"
@@ -11,8 +12,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 const char *const kCommonStyle = "border-image: url(:/img/transparent.png) 0 0 0 0 stretch stretch";
 
@@ -56,9 +56,10 @@ void expectPictureButton(void (Button::*clicked)(), const char *normal, const ch
     QSignalSpy clicks(&button, clicked);
     QTest::mousePress(&button, Qt::LeftButton);
     EXPECT_EQ(clicks.count(), 0) << "a press alone is no click";
-    QTest::mouseRelease(&button, Qt::LeftButton);
-    QTest::mouseRelease(&button, Qt::RightButton);
-    QTest::mouseRelease(&button, Qt::MiddleButton);
+    for (Qt::MouseButton mouseButton : { Qt::LeftButton, Qt::RightButton, Qt::MiddleButton })
+    {
+        QTest::mouseRelease(&button, mouseButton);
+    }
     EXPECT_EQ(clicks.count(), 3);
     EXPECT_EQ(shown(button), marker.toImage()) << "a click does not change the picture";
 
@@ -100,10 +101,11 @@ TEST(ProgressBarWidget, ShowsEachPercentagesFrameFromItsFileOrItsPreparedFrameAn
     }
     bar.setFrames(marked);
     EXPECT_EQ(shown(bar), marked.at(7)) << "the frame shown is replaced by its prepared one";
-    bar.setProgress(100);
-    EXPECT_EQ(shown(bar), marked.at(100));
-    bar.setProgress(0);
-    EXPECT_EQ(shown(bar), marked.at(0));
+    for (int percent : { 100, 0 })
+    {
+        bar.setProgress(percent);
+        EXPECT_EQ(shown(bar), marked.at(percent));
+    }
     bar.setProgress(101);
     EXPECT_TRUE(bar.pixmap(Qt::ReturnByValue).isNull());
 }
