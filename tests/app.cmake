@@ -1,9 +1,9 @@
-# The updater application: its log reading, its form, whole device steps
-# against the virtual controller, and the unattended walkthrough program.
+# The updater application: its log reading, its window against the virtual
+# controller, its image file, and the unattended walkthrough program.
 vorn_add_gtest(test_app
   SOURCES
-    test_app_logreading.cpp test_app_window.cpp test_app_sequence.cpp test_app_access.cpp test_app_faults.cpp
-    test_app_swap.cpp test_app_image.cpp window_driver.h gui_test_main.cpp
+    test_app_logreading.cpp test_app_window.cpp test_app_faults.cpp test_app_image.cpp window_driver.h
+    gui_test_main.cpp
   LIBS vorn_app blfwk vornsim vorn_resources Qt5::Widgets Qt5::Test)
 
 vorn_add_gtest(test_app_walkthrough

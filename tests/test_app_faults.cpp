@@ -1,7 +1,7 @@
-// Every fault of the virtual controller at every step of an update, through
-// the whole window sequence: the window settles on a page or a message within
-// the packet time-out and two ticks of the faulty step, shows the finished page only with the
-// image in flash, and a following clean update restores the controller.
+// Every fault of the virtual controller at every step of an update, through the
+// whole window sequence: the window settles on a page or a message within the
+// packet time-out and two ticks of the faulty step, shows the finished page
+// only with the image in flash, and a following clean update restores it.
 #include "window_driver.h"
 
 #include <gtest/gtest.h>
@@ -86,26 +86,20 @@ const FaultGroup kGroups[] = {
       { "report-id:reset:1", "long-length:reset:1", "short:reset:1", "wrong-tag:reset:1", "other-tag:reset:1" } },
 };
 
-class FaultMatrix : public ::testing::TestWithParam<FaultGroup>
+class FaultMatrix : public WindowTest, public ::testing::WithParamInterface<FaultGroup>
 {
 protected:
-    //! Watches every page change: the finished page with anything but the
-    //! image in flash is a false "finished".
-    void watch(MainWindow &window)
+    //! Counts the finished page shown with anything but the image in flash.
+    void openWatched(Variables variables)
     {
-        QObject::connect(pagesOf(window), &QStackedWidget::currentChanged, &window, [this](int index) {
-            if (index == 4 && readFile(flash).left(image.size()) != image)
-            {
-                ++falseFinishes;
-            }
+        openFast(variables);
+        QObject::connect(pagesOf(*window), &QStackedWidget::currentChanged, window.get(), [this](int index) {
+            falseFinishes += index == 4 && !flashHolds(kVariant);
         });
     }
 
     void runCase(const std::string &fault, int stepsBefore);
 
-    QTemporaryDir dir;
-    QString flash;
-    QByteArray image = embeddedImage(kVariant);
     int falseFinishes = 0;
 };
 
@@ -113,25 +107,21 @@ void FaultMatrix::runCase(const std::string &fault, int stepsBefore)
 {
     SCOPED_TRACE(fault);
     flash = dir.filePath(QString::fromStdString("flash-" + fault).replace(':', '-'));
-    configureSim({ { "VORN_SIM_VARIANT", kVariant }, { "VORN_SIM_FLASH", flash.toUtf8() },
-                   { "VORN_SIM_FAULT", QByteArray::fromStdString(fault) } });
-    std::unique_ptr<MainWindow> window = fastWindow();
-    watch(*window);
-
-    ASSERT_TRUE(waitFor([&] { return pageOf(*window) == 2; }, kLimitMs)) << "update not offered";
+    openWatched({ { "VORN_SIM_VARIANT", kVariant }, { "VORN_SIM_FLASH", flash.toUtf8() },
+                  { "VORN_SIM_FAULT", QByteArray::fromStdString(fault) } });
+    ASSERT_TRUE(waitForPage(2, kLimitMs)) << "update not offered";
     window->on_pushButton_clicked();
 
     // Until the window settles: the finished page, a message, or polling
     // again (any page but the update page, which the click showed).
     QElapsedTimer sinceClick;
     sinceClick.start();
-    ASSERT_EQ(pageOf(*window), 3);
-    ASSERT_TRUE(waitFor([&] { return noticeOpen(*window) || pageOf(*window) != 3; }, kLimitMs))
-        << "stuck on the update page";
+    ASSERT_EQ(page(), 3);
+    ASSERT_TRUE(waitFor([&] { return noticeOpen() || page() != 3; }, kLimitMs)) << "stuck on the update page";
     EXPECT_LE(sinceClick.elapsed(),
               kFastTimeoutMs + 2 * kFastTickMs + kWorkMarginMs + stepsBefore * (kFastTickMs + kWorkMarginMs));
-    EXPECT_NE(pageOf(*window), 3) << "a message over the update page leaves the user nowhere to go";
-    if (pageOf(*window) != 4)
+    EXPECT_NE(page(), 3) << "a message over the update page leaves the user nowhere to go";
+    if (page() != 4)
     {
         EXPECT_FALSE(QFileInfo::exists(window->updateFilePath())) << "an abandoned update leaves no image copy";
     }
@@ -141,33 +131,28 @@ void FaultMatrix::runCase(const std::string &fault, int stepsBefore)
     {
         window->notice()->accept();
     }
-    configureSim({ { "VORN_SIM_VARIANT", kVariant }, { "VORN_SIM_FLASH", flash.toUtf8() } });
-    if (pageOf(*window) == 4)
-    {
-        window = fastWindow();
-        watch(*window);
-    }
-    ASSERT_TRUE(waitFor([&] { return pageOf(*window) == 1 || pageOf(*window) == 2; }, kLimitMs));
-    if (pageOf(*window) == 1)
+    const Variables clean = { { "VORN_SIM_VARIANT", kVariant }, { "VORN_SIM_FLASH", flash.toUtf8() } };
+    page() == 4 ? openWatched(clean) : configureSim(clean);
+    ASSERT_TRUE(waitFor([&] { return page() == 1 || page() == 2; }, kLimitMs));
+    if (page() == 1)
     {
         // The image is already in place: unplug, and plug in a controller
         // with old firmware.
-        EXPECT_EQ(readFile(flash).left(image.size()), image);
+        EXPECT_TRUE(flashHolds(kVariant));
         vornsim_set_variant("none");
-        ASSERT_TRUE(waitFor([&] { return pageOf(*window) == 0; }, kLimitMs));
+        ASSERT_TRUE(waitForPage(0, kLimitMs));
         ASSERT_TRUE(QFile::remove(flash));
         vornsim_reconfigure();
-        ASSERT_TRUE(waitFor([&] { return pageOf(*window) == 2; }, kLimitMs));
+        ASSERT_TRUE(waitForPage(2, kLimitMs));
     }
     window->on_pushButton_clicked();
-    ASSERT_TRUE(waitFor([&] { return pageOf(*window) == 4; }, kLimitMs)) << "page " << pageOf(*window);
-    EXPECT_EQ(readFile(flash).left(image.size()), image);
+    ASSERT_TRUE(waitForPage(4, kLimitMs)) << "page " << page();
+    EXPECT_TRUE(flashHolds(kVariant));
     EXPECT_EQ(falseFinishes, 0);
 }
 
 TEST_P(FaultMatrix, EndsOnAPageOrMessageNeverFalselyFinishesAndACleanUpdateFollows)
 {
-    ASSERT_TRUE(dir.isValid());
     for (const std::string &fault : GetParam().faults)
     {
         runCase(fault, GetParam().stepsBefore);

@@ -1,13 +1,12 @@
-// The window as it is built: its proportions, its first page, and what a
-// click off the update page does. No device run is awaited here.
+// The window's pages, hint and messages through whole device steps against the
+// virtual controller, driven by the window's own polling.
 #include "window_driver.h"
-#include "windowstyle.h"
 #include "workerthread.h"
+#include "blfwk/Logging.h"
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-#include <QScreen>
+#include <QSignalSpy>
 
 #include <algorithm>
 #include <iterator>
@@ -16,33 +15,16 @@ namespace {
 
 using namespace windowtest;
 
-TEST(WindowGeometry, HalfTheScreenHeightWithRectanglesTruncatedOneByOne)
-{
-    EXPECT_EQ(windowstyle::windowSizeForScreen(QSize(1920, 1080)), QSize(628, 540));
-    EXPECT_EQ(windowstyle::windowSizeForScreen(QSize(1920, 1081)).height(), 540) << "integer halving";
-    EXPECT_EQ(windowstyle::windowSizeForScreen(QSize(3840, 2160)), QSize(1256, 1080));
-    EXPECT_EQ(windowstyle::scaledRect(QSize(628, 540), 0.25, 0.39, 0.58, 0.045), QRect(157, 210, 364, 24));
-    // About, not exactly, twice as large on twice the window.
-    EXPECT_EQ(windowstyle::scaledRect(QSize(1256, 1080), 0.25, 0.39, 0.58, 0.045), QRect(314, 421, 728, 48));
-}
-
-TEST(MainWindowForm, IsFixedToTheScreenStartsOnTheConnectPageAndIgnoresAStrayUpdateClick)
+TEST(MainWindowForm, StartsOnTheConnectPageAndIgnoresAStrayUpdateClick)
 {
     // Polling stopped: only the click could start anything.
     MainWindow window;
     window.setDeviceTiming(3600 * 1000, 0);
-    const QSize expected = windowstyle::windowSizeForScreen(QGuiApplication::primaryScreen()->geometry().size());
-    EXPECT_EQ(window.minimumSize(), expected);
-    EXPECT_EQ(window.maximumSize(), expected) << "the user cannot resize the window";
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the user cannot resize the window";
     EXPECT_EQ(window.windowTitle(), "Kelvo Updater");
     EXPECT_TRUE(labelText(window, "lblNewVersion").isEmpty()) << "the placeholder is cleared";
-    const QLabel *title = window.findChild<QLabel *>("lblTitle");
-    EXPECT_EQ(title->font().pixelSize(), title->height()) << "text follows its label's height";
-    EXPECT_EQ(pagesOf(window)->widget(4)->objectName(), "pageFinished");
-    EXPECT_EQ(pageOf(window), 0);
-
     window.on_pushButton_clicked();
-    EXPECT_EQ(pageOf(window), 0);
+    EXPECT_EQ(pagesOf(window)->currentIndex(), 0);
     EXPECT_TRUE(window.findChildren<WorkerThread *>().isEmpty()) << "no step started";
     EXPECT_TRUE(window.updateFilePath().isEmpty()) << "no image prepared";
 }
@@ -57,6 +39,146 @@ TEST(WorkerThreadArgs, KeepsAtMostThirtyPointersAndNothingForNegativeCounts)
     EXPECT_EQ(worker.argsLen, WorkerThread::kMaxArgs);
     worker.SetArgs(-3, many);
     EXPECT_EQ(worker.argsLen, 0);
+}
+
+using UpdateSequence = WindowTest;
+
+TEST_F(UpdateSequence, TheVersionPagesFollowThePluggedControllerOfAnyVariant)
+{
+    // Black is the last variant tried: found only when the failed reads step
+    // through the others one by one.
+    open({ { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_VERSION", "0.5.20" } });
+    ASSERT_TRUE(waitForPage(1));
+    EXPECT_EQ(labelText(*window, "lblSameVersion"), "0.5.20");
+
+    vornsim_set_variant("none");
+    ASSERT_TRUE(waitForPage(0));
+    configureSim({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_VERSION", "0.5.19" } });
+    ASSERT_TRUE(waitForPage(2)) << "any other version offers the update";
+    EXPECT_EQ(labelText(*window, "lblCurrentVersion"), "0.5.19");
+    EXPECT_EQ(labelText(*window, "lblNewVersion"), "0.5.20");
+
+    vornsim_set_variant("none");
+    ASSERT_TRUE(waitForPage(0));
+    configureSim({ { "VORN_SIM_VARIANT", "steel_gray" }, { "VORN_SIM_FAULT", "abort:read-memory:0" } });
+    ASSERT_TRUE(waitForPage(2)) << "an aborted read counts as version 0.0.0";
+    EXPECT_EQ(labelText(*window, "lblCurrentVersion"), "0.0.0");
+}
+
+TEST_F(UpdateSequence, AWorkerDeletesItselfAndLeavesNoLoggerBehind)
+{
+    openFast({ { "VORN_SIM_VARIANT", "none" } });
+    ASSERT_TRUE(waitFor([&] { return !window->findChildren<WorkerThread *>().isEmpty(); }));
+    QTest::qWait(5 * kFastTickMs);
+    window->setDeviceTiming(3600 * 1000, kFastTimeoutMs);
+    ASSERT_TRUE(waitFor([&] { return window->findChildren<WorkerThread *>().isEmpty(); }));
+    EXPECT_EQ(Log::getLogger(), nullptr) << "the run's logger is gone and no longer installed";
+}
+
+TEST_F(UpdateSequence, AClickDuringAVersionReadStartsTheEraseOnceTheReadHasEnded)
+{
+    // Every read takes most of the time between two polls.
+    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() },
+           { "VORN_SIM_FAULT", "delay:read-memory:800*" } });
+    window->setDeviceTiming(kFastTickMs, 0);
+    ASSERT_TRUE(waitForPage(2));
+    QTest::qWait(4 * kFastTickMs);
+    ASSERT_FALSE(window->findChildren<WorkerThread *>().isEmpty()) << "the next read runs";
+
+    QSignalSpy pages(pagesOf(*window), &QStackedWidget::currentChanged);
+    window->on_pushButton_clicked();
+    ASSERT_TRUE(waitForPage(4));
+    EXPECT_TRUE(flashHolds("smoked"));
+    ASSERT_EQ(pages.count(), 2) << "the read's version texts leave the update page alone";
+    EXPECT_EQ(pages.at(0).at(0).toInt(), 3);
+}
+
+struct FaultMessage
+{
+    const char *fault;
+    int page;
+    const char *text;
+    QMessageBox::Icon icon;
+};
+
+// The faults whose reading is told apart from the rest of the fault matrix.
+const FaultMessage kFaultMessages[] = {
+    { "final-status:write-memory:10210", 0,
+      "The controller did not confirm that it received the whole new firmware. The update did not finish.",
+      QMessageBox::Warning },
+    { "status:reset:10000", 4,
+      "The new firmware is written. Unplug the controller and plug it in again to start it.",
+      QMessageBox::Information },
+};
+
+TEST_F(UpdateSequence, ARefusedLastWritePacketFailsButAnUnconfirmedResetAfterItIsTold)
+{
+    for (const FaultMessage &row : kFaultMessages)
+    {
+        SCOPED_TRACE(row.fault);
+        open({ { "VORN_SIM_VARIANT", "steel_gray" }, { "VORN_SIM_FAULT", row.fault } });
+        QSignalSpy progress(window.get(), &MainWindow::progressShown);
+        startUpdate();
+        ASSERT_TRUE(waitFor([&] { return noticeOpen(); }, 4 * kStepWaitMs));
+        EXPECT_TRUE(window->notice()->text().startsWith(row.text));
+        EXPECT_EQ(window->notice()->icon(), row.icon);
+        EXPECT_EQ(page(), row.page) << "back to polling, or finished";
+        ASSERT_FALSE(progress.isEmpty());
+        EXPECT_EQ(progress.last().at(0).toInt(), 100) << "the host had sent everything";
+    }
+}
+
+class AccessHint : public WindowTest
+{
+protected:
+    void openPolling(const QByteArray &variant, const QByteArray &fault)
+    {
+        open({ { "VORN_SIM_VARIANT", variant }, { "VORN_SIM_FAULT", fault } });
+        window->setDeviceTiming(kFastTickMs, kFastTimeoutMs);
+        hint = window->findChild<QLabel *>(QStringLiteral("lblAccessHint"));
+        ASSERT_NE(hint, nullptr);
+    }
+
+    //! Watches the hint over several rounds through all four variants.
+    bool hintStays(bool shown)
+    {
+        bool stayed = true;
+        waitFor(
+            [&] {
+                stayed = stayed && hint->isVisible() == shown;
+                return !stayed;
+            },
+            12 * vorn::kVariantCount * kFastTickMs);
+        return stayed;
+    }
+
+    QLabel *hint = nullptr;
+};
+
+TEST_F(AccessHint, ShowsWhileARefusedControllerIsPluggedInAndGoesWithIt)
+{
+    openPolling("steel_gray", "denied");
+    EXPECT_FALSE(hint->isVisible());
+    ASSERT_TRUE(waitFor([&] { return hint->isVisible(); }));
+    EXPECT_EQ(page(), 0);
+    EXPECT_EQ(hint->parentWidget(), pagesOf(*window)->widget(0));
+    EXPECT_TRUE(hint->text().contains(QStringLiteral("udev rule")));
+    EXPECT_TRUE(hintStays(true)) << "polling goes on through the other variants";
+
+    vornsim_set_variant("none");
+    ASSERT_TRUE(waitFor([&] { return hint->isHidden(); })) << "unplugged: nothing to explain";
+    EXPECT_TRUE(hintStays(false)) << "no controller is not a permission problem";
+}
+
+TEST_F(AccessHint, AControllerOpenedAfterARefusalLeavesNoHintBehind)
+{
+    openPolling("black", "denied");
+    ASSERT_TRUE(waitFor([&] { return hint->isVisible(); }));
+    // The rule is in place and the controller plugged in again.
+    qputenv("VORN_SIM_FAULT", "");
+    vornsim_reconfigure();
+    ASSERT_TRUE(waitForPage(2));
+    EXPECT_TRUE(hint->isHidden()) << "not waiting on a page that is not shown";
 }
 
 } // namespace

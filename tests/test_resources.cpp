@@ -1,22 +1,29 @@
 // The embedded resources as the window and the engine use them: the images
 // per variant with their identity and version, pictures of the sizes the
-// window stretches, and the fonts it asks for.
+// window stretches, the fonts it asks for, and the widgets that show them.
 #include "blfwk/controller_variants.h"
+#include "vornbutton.h"
+#include "vornclosebutton.h"
+#include "vornprogressbar.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
+#include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QMovie>
+#include <QPixmap>
 #include <QResource>
+#include <QSignalSpy>
+#include <QTest>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 constexpr int kImageSize = 458764;
 constexpr int kTrailer = 0x70000;
@@ -33,8 +40,6 @@ T le(const QByteArray &data, int offset)
 {
     return qFromLittleEndian<T>(data.constData() + offset);
 }
-
-} // namespace
 
 TEST(ResourceCatalogue, StoresEveryEntryUncompressed)
 {
@@ -71,27 +76,18 @@ TEST(FirmwareImages, CarryTheLayoutVariantIdsAndVersionAndDifferOnlyInTheProduct
     }
 }
 
-TEST(ResourcePictures, HaveThePixelSizesTheWindowStretches)
+TEST(ResourcePictures, PagesAndProgressFramesHaveTheSizesTheWindowStretches)
 {
     for (int page = 1; page <= 5; ++page)
     {
-        QImageReader background(QString(":/img/Vorn-UpdaterApp-%1.jpg").arg(page));
-        EXPECT_EQ(background.format(), "jpeg") << page;
-        EXPECT_EQ(background.size(), QSize(2067, 1778)) << page;
+        EXPECT_EQ(QImageReader(QString(":/img/Vorn-UpdaterApp-%1.jpg").arg(page)).size(), QSize(2067, 1778));
     }
     for (int percent = 0; percent <= 100; ++percent)
     {
         EXPECT_EQ(QImageReader(QString(":/img/pb%1.png").arg(percent)).size(), QSize(593, 30)) << percent;
     }
-    EXPECT_EQ(QImageReader(":/img/btnUpdate.PNG").size(), QSize(170, 63)) << "the name is case-exact";
-    EXPECT_EQ(QImageReader(":/img/btnUpdateHover.png").size(), QSize(170, 63));
-    EXPECT_EQ(QImageReader(":/img/btnClose.png").size(), QSize(156, 65));
-    EXPECT_EQ(QImageReader(":/img/btnCloseHover.png").size(), QSize(156, 65));
     EXPECT_FALSE(QImage(":/icon/icon.ico").isNull());
-
-    QMovie loader(":/img/loader.gif");
-    EXPECT_GT(loader.frameCount(), 1);
-    EXPECT_EQ(QImageReader(":/img/loader.gif").size(), QSize(114, 29));
+    EXPECT_GT(QMovie(":/img/loader.gif").frameCount(), 1) << "the loader moves";
 
     // Premultiplied, a fully transparent pixel is all zero whatever its colour.
     QImage transparent(QSize(114, 29), QImage::Format_ARGB32_Premultiplied);
@@ -112,3 +108,99 @@ TEST(ResourceFonts, RegisteredFilesExposeTheFamiliesTheWindowAsksFor)
     EXPECT_GE(bold.weight(), 75);
     EXPECT_FALSE(QFontInfo(QFont("DIN Next W1G Medium", 18)).family().isEmpty());
 }
+
+const char *const kCommonStyle = "border-image: url(:/img/transparent.png) 0 0 0 0 stretch stretch";
+
+QImage shown(const QLabel &label)
+{
+    return label.pixmap(Qt::ReturnByValue).toImage();
+}
+
+QImage picture(const char *path)
+{
+    const QImage image = QPixmap(path).toImage();
+    EXPECT_FALSE(image.isNull()) << path << " is missing from the resources";
+    return image;
+}
+
+void send(QWidget &widget, QEvent::Type type)
+{
+    QEvent event(type);
+    QCoreApplication::sendEvent(&widget, &event);
+}
+
+//! Hover pictures change only with the hover state; every release clicks.
+template <typename Button>
+void expectPictureButton(void (Button::*clicked)(), const char *normal, const char *hover)
+{
+    SCOPED_TRACE(normal);
+    Button button;
+    EXPECT_TRUE(button.testAttribute(Qt::WA_Hover));
+    EXPECT_EQ(button.styleSheet(), kCommonStyle);
+    EXPECT_EQ(shown(button), picture(normal));
+
+    send(button, QEvent::Enter);
+    EXPECT_EQ(shown(button), picture(hover));
+    EXPECT_EQ(button.styleSheet(), kCommonStyle);
+    QPixmap marker(8, 8);
+    marker.fill(Qt::magenta);
+    button.setPixmap(marker);
+    send(button, QEvent::Enter);
+    EXPECT_EQ(shown(button), marker.toImage()) << "a repeated enter does not reload the picture";
+
+    QSignalSpy clicks(&button, clicked);
+    QTest::mousePress(&button, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 0) << "a press alone is no click";
+    for (Qt::MouseButton mouseButton : { Qt::LeftButton, Qt::RightButton, Qt::MiddleButton })
+    {
+        QTest::mouseRelease(&button, mouseButton);
+    }
+    EXPECT_EQ(clicks.count(), 3);
+    EXPECT_EQ(shown(button), marker.toImage()) << "a click does not change the picture";
+
+    send(button, QEvent::Leave);
+    EXPECT_EQ(shown(button), picture(normal));
+    button.setPixmap(marker);
+    send(button, QEvent::Leave);
+    EXPECT_EQ(shown(button), marker.toImage()) << "a repeated leave does not reload the picture";
+}
+
+TEST(PictureButtons, SwapPicturesOnlyWhenTheHoverStateChangesAndClickOnEveryRelease)
+{
+    expectPictureButton(&vornButton::vornButtonClicked, ":/img/btnUpdate.PNG", ":/img/btnUpdateHover.png");
+    expectPictureButton(&vornCloseButton::vornCloseClicked, ":/img/btnClose.png", ":/img/btnCloseHover.png");
+}
+
+TEST(ProgressBarWidget, ShowsEachPercentagesFrameFromItsFileOrItsPreparedFrameAndNothingBeyondHundred)
+{
+    vornProgressBar bar;
+    EXPECT_EQ(shown(bar), picture(":/img/pb0.png"));
+    bar.setProgress(7);
+    EXPECT_EQ(shown(bar), picture(":/img/pb7.png"));
+    EXPECT_EQ(bar.styleSheet(), kCommonStyle);
+
+    const QSize size(324, 15);
+    const QVector<QImage> frames = vornProgressBar::scaledFrames(size);
+    ASSERT_EQ(frames.size(), 101);
+    EXPECT_EQ(frames.at(42), picture(":/img/pb42.png").scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+
+    // Marked frames show that setProgress takes the prepared ones, not the files.
+    QVector<QImage> marked;
+    for (int percent = 0; percent <= 100; ++percent)
+    {
+        QImage frame(size, QImage::Format_RGB32);
+        frame.fill(QColor(percent, 0, 255 - percent));
+        marked.append(frame);
+    }
+    bar.setFrames(marked);
+    EXPECT_EQ(shown(bar), marked.at(7)) << "the frame shown is replaced by its prepared one";
+    for (int percent : { 100, 0 })
+    {
+        bar.setProgress(percent);
+        EXPECT_EQ(shown(bar), marked.at(percent));
+    }
+    bar.setProgress(101);
+    EXPECT_TRUE(bar.pixmap(Qt::ReturnByValue).isNull());
+}
+
+} // namespace

@@ -1,8 +1,7 @@
 #pragma once
 
-// Drives the updater window against the in-process virtual controller, as a
+// Drives the updater window against the in-process virtual controller as a
 // user would: wait for a page, click UPDATE, read the controller's flash.
-// Only what a user or the controller can see is looked at.
 #include "mainwindow.h"
 #include "sim/vornsim_control.h"
 
@@ -30,6 +29,8 @@ constexpr int kFastTimeoutMs = 400;
 constexpr int kStepWaitMs = 15000;
 constexpr int kImageSize = 458764;
 
+using Variables = std::initializer_list<std::pair<const char *, QByteArray>>;
+
 inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
@@ -42,7 +43,7 @@ inline QByteArray embeddedImage(const char *variant)
 }
 
 //! Sets the controller's variables (all others unset) and rebuilds it.
-inline void configureSim(std::initializer_list<std::pair<const char *, QByteArray>> variables)
+inline void configureSim(Variables variables)
 {
     for (const char *name : { "VORN_SIM_VARIANT", "VORN_SIM_VERSION", "VORN_SIM_FLASH", "VORN_SIM_MAX_PACKET",
                               "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_TRACE", "VORN_HID_SOCKET" })
@@ -66,28 +67,9 @@ inline QStackedWidget *pagesOf(const MainWindow &window)
     return window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
 }
 
-inline int pageOf(const MainWindow &window)
-{
-    return pagesOf(window)->currentIndex();
-}
-
 inline QString labelText(const MainWindow &window, const char *name)
 {
     return window.findChild<QLabel *>(QLatin1String(name))->text();
-}
-
-inline bool noticeOpen(const MainWindow &window)
-{
-    return window.notice() && window.notice()->isVisible();
-}
-
-//! A window with the short timing. It is not shown: painting a hundred
-//! progress frames would cost more than the whole device exchange.
-inline std::unique_ptr<MainWindow> fastWindow()
-{
-    auto window = std::make_unique<MainWindow>();
-    window->setDeviceTiming(kFastTickMs, kFastTimeoutMs);
-    return window;
 }
 
 //! A test in a directory of its own that is the current one; the window
@@ -102,19 +84,29 @@ protected:
         flash = dir.filePath("flash.bin");
     }
 
-    //! A shown window with the real timing against a controller set up by @a variables.
-    void open(std::initializer_list<std::pair<const char *, QByteArray>> variables)
+    //! A shown window with the real timing.
+    void open(Variables variables)
     {
         configureSim(variables);
         window = std::make_unique<MainWindow>();
         window->show();
     }
 
-    int page() const { return pageOf(*window); }
+    //! A window with the short timing, not shown: painting a hundred progress
+    //! frames would cost more than the whole device exchange.
+    void openFast(Variables variables)
+    {
+        configureSim(variables);
+        window = std::make_unique<MainWindow>();
+        window->setDeviceTiming(kFastTickMs, kFastTimeoutMs);
+    }
+
+    int page() const { return pagesOf(*window)->currentIndex(); }
     bool waitForPage(int index, int timeoutMs = kStepWaitMs)
     {
         return waitFor([&] { return page() == index; }, timeoutMs);
     }
+    bool noticeOpen() const { return window->notice() && window->notice()->isVisible(); }
 
     //! Waits until the update is offered, then clicks the update button.
     void startUpdate()
