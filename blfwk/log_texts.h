@@ -23,7 +23,6 @@ constexpr char kLogSuccessStatus[] = "Response status = 0 (0x0) Success";
 //! Messages of status 0 and of kStatus_NoResponse in the status table.
 constexpr char kLogSuccessMessage[] = "Success.";
 constexpr char kLogNoResponseMessage[] = "No response packet from target device.";
-constexpr char kLogNoResponse[] = "No response packet from target device";
 //! Progress of a data phase, one text per data packet: segment index, segment
 //! count, percentage.
 constexpr char kLogProgressFormat[] = "\r(%d/%d)%2d%%";
@@ -39,7 +38,6 @@ constexpr bool startsWith(std::string_view text, std::string_view prefix)
 static_assert(startsWith(kLogVersionFormat, kLogVersionMarker));
 static_assert(startsWith(kLogStatusFormat, kLogStatusPrefix));
 static_assert(startsWith(kLogSuccessStatus, kLogStatusPrefix));
-static_assert(startsWith(kLogNoResponseMessage, kLogNoResponse));
 
 //! Readers of one log text, for the window; none of them needs the toolkit.
 
@@ -47,10 +45,6 @@ static_assert(startsWith(kLogNoResponseMessage, kLogNoResponse));
 bool isSuccessStatus(std::string_view text);
 //! A response line with any other status.
 bool isFailedStatus(std::string_view text);
-//! The target did not answer: its status message, alone or in a line.
-bool reportsNoResponse(std::string_view text);
-//! A text that the engine logged as an error.
-bool isErrorText(std::string_view text);
 //! The target ended a read early.
 bool reportsDataPhaseAbort(std::string_view text);
 //! The byte fields of a data packet's text ("13 00 05 ..."), or an empty text

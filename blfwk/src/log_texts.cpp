@@ -24,16 +24,6 @@ bool isFailedStatus(std::string_view text)
     return startsWith(text, kLogStatusPrefix) && !isSuccessStatus(text);
 }
 
-bool reportsNoResponse(std::string_view text)
-{
-    return contains(text, kLogNoResponse);
-}
-
-bool isErrorText(std::string_view text)
-{
-    return startsWith(text, kLogErrorPrefix);
-}
-
 bool reportsDataPhaseAbort(std::string_view text)
 {
     return contains(text, kLogDataPhaseAborted);
