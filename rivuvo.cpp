@@ -61,10 +61,10 @@ void RiVuvo::displayProgress(int percentage, int segmentIndex, int segmentCount)
     // One text per data packet, up to 8,192 in a write: the window shows each
     // percentage once on its side, and the text is formatted only when it changes.
     thread_local int shown[3] = { -1, -1, -1 };
-    thread_local char text[48];
+    thread_local char text[blfwk::kProgressTextSize];
     if (percentage != shown[0] || segmentIndex != shown[1] || segmentCount != shown[2])
     {
-        std::snprintf(text, sizeof(text), kLogProgressFormat, segmentIndex, segmentCount, percentage);
+        formatProgress(text, segmentIndex, segmentCount, percentage);
         shown[0] = percentage;
         shown[1] = segmentIndex;
         shown[2] = segmentCount;

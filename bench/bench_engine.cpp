@@ -221,7 +221,7 @@ void BM_EngineWrite(benchmark::State &state)
     std::remove(kImagePath);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
 }
-BENCHMARK(BM_EngineWrite)->Arg(56)->Arg(8192)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_EngineWrite)->Arg(56)->Arg(8192)->Unit(benchmark::kMillisecond)->Repetitions(15);
 
 //! The least a host can do for the same write: the same reports through the
 //! same hidapi functions, framed in place, each answer read and checked.
@@ -372,7 +372,7 @@ void BM_RawWrite(benchmark::State &state)
     std::remove(kImagePath);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
 }
-BENCHMARK(BM_RawWrite)->Arg(56)->Arg(8192)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_RawWrite)->Arg(56)->Arg(8192)->Unit(benchmark::kMillisecond)->Repetitions(15);
 
 //! Prints as usual and keeps each write benchmark's CPU time per iteration,
 //! so that the engine can be compared with the raw loop of the same run.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,7 @@ public:
         std::string m_filePath;
         FILE *m_filePointer;
         long m_fileSize;
-        std::vector<char> m_readBuffer; //!< the file's read buffer; outlives m_filePointer
+        std::unique_ptr<char[]> m_readBuffer; //!< the file's read buffer; outlives m_filePointer
     };
 
     class HexDataProducer : public DataProducer

@@ -106,6 +106,8 @@ public:
     static void urgent(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     //! Passes only when the installed logger's filter is exactly kJson.
     static void json(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+    //! Whether json() would pass, so that a record is built only when it is wanted.
+    static bool isJsonWanted() { return s_logger && s_logger->getFilterLevel() == Logger::kJson; }
     static void error(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     static void warning(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
     static void info(const char *fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -47,6 +47,11 @@ public:
     //! Sends one packet of @a byteCount bytes (at most getMaxPacketSize()).
     virtual status_t writePacket(const uint8_t *packet, uint32_t byteCount, packet_type_t packetType) = 0;
 
+    //! Where a caller may build the next outgoing packet, getMaxPacketSize()
+    //! bytes, so that writePacket sends it without copying; null when the
+    //! transport has no such place. Valid until the next read.
+    virtual uint8_t *outgoingPacket() { return nullptr; }
+
     //! Aborts a receiving data phase from the host side.
     virtual void abortPacket() = 0;
 

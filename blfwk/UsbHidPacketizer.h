@@ -67,6 +67,9 @@ public:
 
     uint32_t getMaxPacketSize() override { return kMaxHostPacketSize; }
 
+    //! The packet field of the outgoing report.
+    uint8_t *outgoingPacket() override { return m_report.packet; }
+
     UsbHidPeripheral *getPeripheral() override { return static_cast<UsbHidPeripheral *>(m_peripheral); }
 
     //! Reads and discards reports until none arrives within the packet time-out.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,12 @@ constexpr char kLogNoResponseMessage[] = "No response packet from target device.
 //! Progress of a data phase, one text per data packet: segment index, segment
 //! count, percentage.
 constexpr char kLogProgressFormat[] = "\r(%d/%d)%2d%%";
+//! Room for any progress text and its terminating zero.
+constexpr size_t kProgressTextSize = 48;
+//! Writes kLogProgressFormat's text for these numbers into @a text and returns
+//! it; without printf, because a fast write changes its percentage with
+//! nearly every packet.
+const char *formatProgress(char (&text)[kProgressTextSize], int segmentIndex, int segmentCount, int percent);
 //! Follows the progress text of 100 %.
 constexpr char kLogProgressCompleted[] = " Completed!\n";
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace blfwk;
 
 namespace {
@@ -18,7 +20,18 @@ TEST(LogTexts, TheEnginesStatusLinesAreWhatTheWindowLooksFor)
     EXPECT_FALSE(isFailedStatus(statusLine(kStatus_Success)));
     EXPECT_TRUE(isFailedStatus(statusLine(kStatus_NoResponse)));
     EXPECT_TRUE(isFailedStatus(statusLine(kStatus_Fail)));
-    EXPECT_EQ(progressPercent(format_string(kLogProgressFormat, 1, 1, 7)), 7);
+    char text[kProgressTextSize];
+    for (int percent : { 0, 7, 10, 99, 100, -3, 2147483647 })
+    {
+        for (auto [index, count] : { std::pair{ 1, 1 }, std::pair{ 12, 345 }, std::pair{ -2147483647 - 1, 0 } })
+        {
+            EXPECT_EQ(formatProgress(text, index, count, percent), format_string(kLogProgressFormat, index, count, percent));
+        }
+        if (percent >= 0)
+        {
+            EXPECT_EQ(progressPercent(formatProgress(text, 1, 1, percent)), percent);
+        }
+    }
     EXPECT_EQ(versionFields(format_string(kLogVersionFormat, "13 00 05 00 00 00 ")), "13 00 05 00 00 00 ");
 }
 

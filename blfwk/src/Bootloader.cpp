@@ -6,7 +6,7 @@
 #include "blfwk/UsbHidPeripheral.h"
 #include "blfwk/format_string.h"
 
-#include <ctime>
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 
@@ -51,10 +51,12 @@ Bootloader::~Bootloader()
 
 void Bootloader::inject(Command &cmd)
 {
-    clock_t start = std::clock();
+    // Elapsed time, not the process's CPU time: reading that is a system call
+    // per command, and the window's process has other threads.
+    const auto start = std::chrono::steady_clock::now();
     cmd.sendTo(*m_hostPacketizer);
-    clock_t finish = std::clock();
-    Log::debug("  - took %2.3f seconds\n", static_cast<double>(finish - start) / CLOCKS_PER_SEC);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    Log::debug("  - took %2.3f seconds\n", took.count());
 }
 
 void Bootloader::flush()

@@ -213,8 +213,12 @@ void Command::logResponses() const
         Log::info("%s\n", m_responseDetails.c_str());
     }
 
-    // The record is the whole text: it may contain '%'.
-    Log::json("%s", getResponse().c_str());
+    // The record is the whole text: it may contain '%'. It is built only for
+    // a json run: a styled JSON document per command costs more than its data phase.
+    if (Log::isJsonWanted())
+    {
+        Log::json("%s", getResponse().c_str());
+    }
 }
 
 void CommandPacket::init(uint8_t tag, uint8_t flags, std::initializer_list<uint32_t> words)

@@ -17,8 +17,9 @@ namespace blfwk {
 
 namespace {
 
-//! Read buffer of an input file: eight of the largest packets.
-const size_t kFileBufferBytes = 8 * kMaxHostPacketSize;
+//! Read buffer of an input file: 32 of the largest packets, so that a large
+//! image takes few system calls.
+const size_t kFileBufferBytes = 32 * kMaxHostPacketSize;
 
 //! Percentage of @a done in @a total, in 64 bits so that large blocks do not
 //! wrap.
@@ -58,7 +59,6 @@ std::string hexLine(const uint8_t *data, uint32_t length)
 DataPacket::DataPacket(DataProducer *producer, uint32_t packetSize)
     : m_dataProducer(producer)
     , m_dataConsumer(nullptr)
-    , m_packet()
     , m_packetSize(std::min<uint32_t>(packetSize, kMaxHostPacketSize))
 {
 }
@@ -66,7 +66,6 @@ DataPacket::DataPacket(DataProducer *producer, uint32_t packetSize)
 DataPacket::DataPacket(DataConsumer *consumer)
     : m_dataProducer(nullptr)
     , m_dataConsumer(consumer)
-    , m_packet()
     , m_packetSize(kDefaultMaxPacketSize)
 {
 }
@@ -79,11 +78,15 @@ uint8_t *DataPacket::sendTo(Packetizer &device, uint32_t *bytesWritten, Progress
         device.pumpSimulator();
     }
 
+    // Each packet is read straight into the transport's outgoing report when
+    // it has one: a large packet then costs one copy less.
+    uint8_t *const buffer = device.outgoingPacket() ? device.outgoingPacket() : m_packet;
+    const uint32_t packetSize = std::min(m_packetSize, device.getMaxPacketSize());
     const uint32_t dataSize = m_dataProducer->getDataSize();
     while (m_dataProducer->hasMoreData() && *bytesWritten < dataSize)
     {
-        uint32_t count = std::min(m_packetSize, dataSize - *bytesWritten);
-        count = m_dataProducer->getData(m_packet, count);
+        uint32_t count = std::min(packetSize, dataSize - *bytesWritten);
+        count = m_dataProducer->getData(buffer, count);
         if (count == 0 && !m_dataProducer->hasMoreData())
         {
             break;
@@ -91,7 +94,7 @@ uint8_t *DataPacket::sendTo(Packetizer &device, uint32_t *bytesWritten, Progress
 
         // Nothing handed out although more is promised (a read error, or a
         // packet size of 0) fails like a write: another pass would do the same forever.
-        const status_t status = count ? device.writePacket(m_packet, count, kPacketType_Data) : kStatus_Fail;
+        const status_t status = count ? device.writePacket(buffer, count, kPacketType_Data) : kStatus_Fail;
         if (status != kStatus_Success)
         {
             Log::error("Data phase write aborted by status 0x%x %s\n", static_cast<unsigned>(status),
@@ -164,20 +167,20 @@ uint8_t *DataPacket::receiveFrom(Packetizer &device, uint32_t *byteCount, Progre
 
 namespace {
 
-//! Opens @a path for reading only when it is a regular file. Opened without
-//! blocking, so that a FIFO put in its place cannot hold the run with the
-//! device open; the type is checked on what was opened, not on the name.
-std::FILE *openRegularFile(const std::string &path)
+//! Opens @a path for reading only when it is a regular file, and gives its
+//! size in @a size. Opened without blocking, so that a FIFO put in its place
+//! cannot hold the run with the device open; the type is checked on what was
+//! opened, not on the name.
+std::FILE *openRegularFile(const std::string &path, long *size)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
     {
         return nullptr;
     }
+    // O_NONBLOCK is left on: it has no effect on reads of a regular file.
     struct stat info = {};
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
     {
         ::close(fd);
         return nullptr;
@@ -187,6 +190,7 @@ std::FILE *openRegularFile(const std::string &path)
     {
         ::close(fd);
     }
+    *size = static_cast<long>(info.st_size);
     return file;
 }
 
@@ -214,23 +218,21 @@ bool DataPacket::FileDataProducer::init(std::string filePath, uint32_t count)
         m_filePointer = nullptr;
     }
 
-    m_filePointer = openRegularFile(filePath);
+    long size = 0;
+    m_filePointer = openRegularFile(filePath, &size);
     if (m_filePointer)
     {
         // Packets are read one by one; a buffer of many packets saves a
         // system call per packet.
-        m_readBuffer.resize(kFileBufferBytes);
-        std::setvbuf(m_filePointer, m_readBuffer.data(), _IOFBF, m_readBuffer.size());
-    }
-    long size = count;
-    if (m_filePointer && count == 0)
-    {
-        if (std::fseek(m_filePointer, 0, SEEK_END) != 0 || (size = std::ftell(m_filePointer)) < 0 ||
-            std::fseek(m_filePointer, 0, SEEK_SET) != 0)
+        if (!m_readBuffer)
         {
-            std::fclose(m_filePointer);
-            m_filePointer = nullptr;
+            m_readBuffer.reset(new char[kFileBufferBytes]);
         }
+        std::setvbuf(m_filePointer, m_readBuffer.get(), _IOFBF, kFileBufferBytes);
+    }
+    if (count != 0)
+    {
+        size = count;
     }
     if (!m_filePointer)
     {

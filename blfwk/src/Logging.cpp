@@ -153,7 +153,7 @@ void Log::json(const char *fmt, ...)
 {
     // JSON records are meant for automation only: they appear under the json
     // filter and nowhere else, although their level is below kInfo.
-    if (!s_logger || s_logger->getFilterLevel() != Logger::kJson)
+    if (!isJsonWanted())
     {
         return;
     }

@@ -40,8 +40,10 @@ UsbHidPacketizer::UsbHidPacketizer(UsbHidPeripheral *peripheral, uint32_t packet
     : Packetizer(peripheral, packetTimeoutMs)
     , m_continuousReadCount(0)
 {
-    std::memset(&m_report, 0, sizeof(m_report));
-    std::memset(&m_abortReport, 0, sizeof(m_abortReport));
+    // Only the headers are read before a report fills them; clearing the
+    // packet fields would cost a page of writes per session.
+    m_report.header = {};
+    m_abortReport.header = {};
 }
 
 UsbHidPacketizer::~UsbHidPacketizer() = default;
@@ -88,7 +90,7 @@ status_t UsbHidPacketizer::writePacket(const uint8_t *packet, uint32_t byteCount
     m_report.header._padding = 0;
     m_report.header.packetLengthLsb = static_cast<uint8_t>(byteCount & 0xff);
     m_report.header.packetLengthMsb = static_cast<uint8_t>((byteCount >> 8) & 0xff);
-    if (byteCount > 0)
+    if (byteCount > 0 && packet != m_report.packet)
     {
         std::memcpy(m_report.packet, packet, byteCount);
     }

@@ -12,7 +12,37 @@ bool contains(std::string_view text, std::string_view piece)
     return text.find(piece) != std::string_view::npos;
 }
 
+//! Writes @a value in decimal at @a at, blanks first up to @a width; returns the end.
+char *putNumber(char *at, int value, int width = 0)
+{
+    char digits[16];
+    char *const last = std::to_chars(digits, digits + sizeof(digits), value).ptr;
+    for (auto count = last - digits; count < width; ++count)
+    {
+        *at++ = ' ';
+    }
+    return std::copy(digits, last, at);
+}
+
 } // namespace
+
+// Three numbers of at most eleven characters each, five fixed characters and the zero.
+static_assert(kProgressTextSize >= 3 * 11 + 5 + 1);
+
+const char *formatProgress(char (&text)[kProgressTextSize], int segmentIndex, int segmentCount, int percent)
+{
+    char *at = text;
+    *at++ = '\r';
+    *at++ = '(';
+    at = putNumber(at, segmentIndex);
+    *at++ = '/';
+    at = putNumber(at, segmentCount);
+    *at++ = ')';
+    at = putNumber(at, percent, 2);
+    *at++ = '%';
+    *at = '\0';
+    return text;
+}
 
 bool isSuccessStatus(std::string_view text)
 {

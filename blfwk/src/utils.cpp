@@ -1,8 +1,8 @@
 #include "blfwk/utils.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <sstream>
 
 namespace utils {
 
@@ -30,13 +30,14 @@ bool stringtoui(const std::string &s, uint32_t &number)
 
 std::vector<std::string> &split(const std::string &s, char delim, std::vector<std::string> &elems)
 {
-    // getline gives exactly the piece rules we want: empty inner and leading
-    // pieces, no empty piece after a trailing delimiter, nothing for "".
-    std::istringstream stream(s);
-    std::string piece;
-    while (std::getline(stream, piece, delim))
+    // Empty inner and leading pieces are kept; a trailing delimiter adds no
+    // empty piece, and "" gives none.
+    size_t begin = 0;
+    while (begin < s.size())
     {
-        elems.push_back(piece);
+        const size_t end = std::min(s.find(delim, begin), s.size());
+        elems.emplace_back(s, begin, end - begin);
+        begin = end + 1;
     }
     return elems;
 }
