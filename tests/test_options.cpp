@@ -43,28 +43,13 @@ Parsed parse(const char *const table[], std::vector<const char *> words, unsigne
     return {results, testing::internal::GetCapturedStderr(), iter.index(), options.explicit_endopts()};
 }
 
-std::string usageOf(const char *const table[], unsigned ctrls, const char *positionals, const char *name = "t")
+std::string usageOf(const char *const table[], unsigned ctrls, const char *positionals)
 {
-    Options options(name, table);
+    Options options("t", table);
     options.ctrls(ctrls);
     std::ostringstream os;
     options.usage(os, positionals);
     return os.str();
-}
-
-TEST(OptionParser, TakesARequiredValueInEveryWrittenForm)
-{
-    const std::vector<std::vector<const char *>> forms = {
-        {"-t5000"}, {"-t", "5000"}, {"--timeout=5000"}, {"--timeout:5000"}, {"--time", "5000"}, {"--TimeOut", "5000"},
-    };
-    for (const auto &words : forms)
-    {
-        const Parsed p = parse(kDriverTable, words);
-        EXPECT_EQ(p.results, (Results{{'t', "5000"}, {kEnd, kNull}})) << words[0];
-        EXPECT_EQ(p.diagnostics, "") << words[0];
-    }
-    const Parsed p = parse(kDriverTable, {"--port=COM3:9600=x"});
-    EXPECT_EQ(p.results, (Results{{'p', "COM3:9600=x"}, {kEnd, kNull}})) << "split at the first separator only";
 }
 
 // One parse per row: the words, what each call returned, the parser's
@@ -87,6 +72,11 @@ TEST(OptionParser, ReadsEachWrittenFormUnderEachControlAndStopsWhereTheOptionsEn
         bool explicitEnd;
     };
     const Case cases[] = {
+        {"a required value comes in every written form, split at the first separator only", kDriverTable,
+         Options::DEFAULT, {"-t5000", "-t", "5000", "--timeout=5000", "--timeout:5000", "--time", "5000", "--TimeOut",
+         "5000", "--port=COM3:9600=x"},
+         {{'t', "5000"}, {'t', "5000"}, {'t', "5000"}, {'t', "5000"}, {'t', "5000"}, {'t', "5000"}, {'p', "COM3:9600=x"},
+          {kEnd, kNull}}, "", 10, false},
         {"an ambiguous abbreviation is reported; exact names win in any case", cased, Options::DEFAULT,
          {"--ver", "--VERSION", "--verb", "--De"},
          {{Options::AMBIGUOUS, "ver"}, {'v', kNull}, {'e', kNull}, {'d', kNull}, {kEnd, kNull}},
@@ -170,20 +160,6 @@ TEST(OptArgvIter, StopsAtANullWordWithinTheCount)
     EXPECT_EQ(iter(), nullptr);
     EXPECT_EQ(iter(), nullptr);
     EXPECT_EQ(iter.index(), 1) << "a null word is not stepped over";
-}
-
-TEST(OptionUsage, WrapsTheDriverTableAt79Columns)
-{
-    EXPECT_EQ(usageOf(kDriverTable, Options::DEFAULT, "-- command <args...>", "RiVuvo"),
-              "usage: RiVuvo [-?|--help] [-v|--version] [-p|--port <name>[,<speed>]]\n"
-              "              [-i|--i2c <name>[,<address>,<speed>]]\n"
-              "              [-s|--spi <name>[,<speed>,<polarity>,<phase>,lsb|msb]]\n"
-              "              [-b|--buspal spi[,<speed>,<polarity>,<phase>,lsb|msb] | i2c[,<address>,<speed>] | "
-              "can[,<speed>,<txid>,<rxid>] | sai[,<speed>]]\n"
-              "              [-l|--usbsio spi[,<port>,<pin>,<speed>,<polarity>,<phase>] | i2c[,<address>,<speed>]]\n"
-              "              [-u|--usb [[[[<vid>,]<pid>] | [<path>]]]] [-V|--verbose]\n"
-              "              [-d|--debug] [-j|--json] [-n|--noping] [-t|--timeout <ms>]\n"
-              "              -- command <args...>\n");
 }
 
 TEST(OptionUsage, AllowsOneColumnLessForTheFirstItem)

@@ -1,7 +1,7 @@
 #include "rivuvo_connection.h"
+#include "rivuvo_help.h"
 #include "rivuvo_run.h"
 
-#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -17,64 +17,56 @@ std::vector<std::string> lines(const std::string &text)
     return lines;
 }
 
-TEST(RivuvoHelp, NoArgumentsPrintTheUsageLineThenTheThreeBlocksInOrderAndOptionsAloneTheUsage)
+TEST(RivuvoHelp, HelpOrNoCommandPrintsTheUsageLineThenTheThreeBlocks)
 {
-    RivuvoRun alone({ "-u", "0x5e0b" });
-    EXPECT_EQ(alone.code, 0);
-    EXPECT_EQ(alone.printed.rfind("usage: rivuvo ", 0), 0u);
-    EXPECT_TRUE(alone.texts.isEmpty());
-
-    RivuvoRun run({});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.printed.rfind("usage: rivuvo [-?|--help] [-v|--version]", 0), 0u) << run.printed;
-    const size_t options = run.printed.find("\nOptions:\n");
-    const size_t memory = run.printed.find("\nMemory ID:\n");
-    const size_t commands = run.printed.find("\nCommand:\n");
-    ASSERT_NE(options, std::string::npos);
-    EXPECT_LT(options, memory);
-    EXPECT_LT(memory, commands);
-    EXPECT_NE(run.printed.find("** Note that not all memories are supported on all platforms.\n"), std::string::npos);
-    const std::string last = "\n** Note that not all commands/properties are supported on all platforms.\n";
-    ASSERT_GT(run.printed.size(), last.size());
-    EXPECT_EQ(run.printed.substr(run.printed.size() - last.size()), last);
+    const std::string blocks = std::string(k_optionUsage) + k_memoryId + k_commandUsage;
+    for (const std::vector<std::string> &words :
+         { std::vector<std::string>{}, { "-?" }, { "--help" }, { "-u", "0x5e0b" } })
+    {
+        RivuvoRun run(words);
+        EXPECT_EQ(run.code, 0);
+        EXPECT_TRUE(run.texts.isEmpty());
+        EXPECT_EQ(run.printed.rfind("usage: rivuvo [-?|--help] [-v|--version] [-p|--port <name>[,<speed>]]\n", 0), 0u)
+            << run.printed;
+        EXPECT_NE(run.printed.find(" [-u|--usb [[[[<vid>,]<pid>] | [<path>]]]] "), std::string::npos);
+        ASSERT_GT(run.printed.size(), blocks.size());
+        EXPECT_EQ(run.printed.substr(run.printed.size() - blocks.size()), blocks);
+        const std::string positionals = " -- command <args...>\n";
+        EXPECT_EQ(run.printed.find(positionals), run.printed.size() - blocks.size() - positionals.size());
+    }
 }
 
-TEST(RivuvoHelp, HelpEntriesStartAfterTwoBlanksAndDescriptionsInColumn32)
+TEST(RivuvoHelp, EveryOptionIsListedAndDescriptionsStandInColumn32)
 {
-    RivuvoRun run({ "-?" });
-    EXPECT_EQ(run.code, 0);
-    const std::vector<std::string> out = lines(run.printed);
-    const std::string continuation(31, ' ');
-    // Past the usage line: blank lines, titles, the closing notes, entries
-    // (two blanks, the syntax, and, when the syntax leaves room, padding up to
-    // the description) and continuation lines indented by 31 blanks.
-    for (auto l = std::find(out.begin(), out.end(), "Options:"); l != out.end(); ++l)
+    const std::string options = k_optionUsage;
+    for (const char *const *entry = k_optionsDefinition; *entry; ++entry)
     {
-        if (l->empty() || *l == "Options:" || *l == "Memory ID:" || *l == "Command:" || l->rfind("** Note", 0) == 0)
+        const std::string spec = *entry;
+        const std::string listed = "\n  -" + spec.substr(0, 1) + "/--" + spec.substr(2, spec.find(' ') - 2);
+        EXPECT_NE(options.find(listed), std::string::npos) << spec;
+    }
+    // Past the titles and the closing notes: entries (two blanks, the syntax,
+    // and, when the syntax leaves room, padding up to the description) and
+    // continuation lines indented by 31 blanks.
+    const std::string continuation(31, ' ');
+    for (const std::string &l : lines(std::string(k_optionUsage) + k_memoryId + k_commandUsage))
+    {
+        if (l.empty() || l == "Options:" || l == "Memory ID:" || l == "Command:" || l.rfind("** Note", 0) == 0)
         {
             continue;
         }
-        if (l->rfind(continuation, 0) == 0)
+        if (l.rfind(continuation, 0) == 0)
         {
-            EXPECT_NE((*l)[31], ' ') << *l;
+            EXPECT_NE(l[31], ' ') << l;
             continue;
         }
-        ASSERT_EQ(l->rfind("  ", 0), 0u) << *l;
-        EXPECT_NE((*l)[2], ' ') << *l;
-        const size_t gap = l->find("  ", 2);
+        ASSERT_EQ(l.rfind("  ", 0), 0u) << l;
+        EXPECT_NE(l[2], ' ') << l;
+        const size_t gap = l.find("  ", 2);
         if (gap != std::string::npos)
         {
-            EXPECT_EQ(l->find_first_not_of(' ', gap), 31u) << *l;
+            EXPECT_EQ(l.find_first_not_of(' ', gap), 31u) << l;
         }
-    }
-    // Each syntax stands whole on its own line, however long.
-    for (const char *row : {
-             "  -b/--buspal spi[,<speed>,<polarity>,<phase>,lsb|msb] | i2c[,<address>,<speed>] | "
-             "can[,<speed>,<txid>,<rxid>] | sai[,<speed>]\n",
-             "  write-memory <addr> [<file>[,byte_count]| {{<hex-data>}}] [memory_id]\n",
-         })
-    {
-        EXPECT_NE(run.printed.find(row), std::string::npos) << row;
     }
 }
 
