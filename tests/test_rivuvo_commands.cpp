@@ -39,17 +39,7 @@ TEST(RivuvoCommands, AVersionReadLogsTheRoadInOrderAndDumpsTheBytes)
         << run.printed;
 }
 
-TEST(RivuvoCommands, ErasesAndResetSucceedAndTheControllerComesBack)
-{
-    SimEnvironment sim;
-    EXPECT_EQ(RivuvoRun(line({ "flash-erase-region", "0x00", "0x71000" })).code, 0);
-    EXPECT_EQ(RivuvoRun(line({ "flash-erase-all" })).code, 0);
-    EXPECT_EQ(RivuvoRun(line({ "reset" })).texts.last(), "Response status = 0 (0x0) Success.\n");
-    // The controller restarted in update mode and answers again.
-    EXPECT_EQ(RivuvoRun(line({ "read-memory", "0x70006", "6" })).code, 0);
-}
-
-TEST(RivuvoCommands, AWriteFromAFileLandsInFlashWithOneProgressTextPerPacket)
+TEST(RivuvoCommands, AnUpdateFromAFileLandsInFlashWithOneProgressTextPerPacketAndTheControllerComesBack)
 {
     TempDir dir;
     const std::string flash = dir.file("flash.bin");
@@ -77,6 +67,10 @@ TEST(RivuvoCommands, AWriteFromAFileLandsInFlashWithOneProgressTextPerPacket)
     EXPECT_EQ(write.texts.last(), "Wrote 10000 of 10000 bytes.\n");
 
     EXPECT_EQ(simtest::readFile(flash).substr(0x1000, content.size()), content);
+
+    EXPECT_EQ(RivuvoRun(line({ "reset" })).texts.last(), "Response status = 0 (0x0) Success.\n");
+    // The controller restarted in update mode and answers again.
+    EXPECT_EQ(RivuvoRun(line({ "read-memory", "0x70006", "6" })).code, 0);
 }
 
 TEST(RivuvoCommands, AWriteWithACountOrFromHexTextWritesExactlyThoseBytes)
@@ -86,7 +80,7 @@ TEST(RivuvoCommands, AWriteWithACountOrFromHexTextWritesExactlyThoseBytes)
     const std::string image = dir.file("image.bin");
     std::ofstream(image, std::ios::binary) << std::string(1024, '\x5a');
 
-    ASSERT_EQ(RivuvoRun(line({ "flash-erase-region", "0x7f000", "0x1000" })).code, 0);
+    ASSERT_EQ(RivuvoRun(line({ "flash-erase-all" })).code, 0);
     EXPECT_EQ(RivuvoRun(line({ "write-memory", "0x7f000", image + ",16" })).texts.last(), "Wrote 16 of 16 bytes.\n");
     EXPECT_EQ(RivuvoRun(line({ "write-memory", "0x7f100", "{{11 22 33}}" })).texts.last(), "Wrote 3 of 3 bytes.\n");
 

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 using simtest::SimEnvironment;
@@ -47,7 +46,6 @@ TEST(RivuvoFailures, RefusedOptionsAreReportedWithTheUsageLineBeforeAnyDevice)
         { { "-t", "5s", "-u", "--", "reset" }, "Error: 5s is not valid for option -t/--timeout.\n" },
         // hidapi's time-out is an int: these would wait for ever there.
         { { "-t", "2147483648", "-u", "--", "reset" }, "Error: 2147483648 is not valid for option -t/--timeout.\n" },
-        { { "-t", "0xffffffff", "-u", "--", "reset" }, "Error: 0xffffffff is not valid for option -t/--timeout.\n" },
     };
     for (const Case &c : cases)
     {
@@ -78,14 +76,12 @@ TEST(RivuvoFailures, UnknownCommandWordsAreQuotedWholeAndNothingIsOpened)
     EXPECT_EQ(run.texts, QStringList{ "Error: invalid command or arguments 'get-property 1 0'\n" });
     RivuvoRun extra({ "-u", "--", "reset", "now" });
     EXPECT_EQ(extra.texts, QStringList{ "Error: invalid command or arguments 'reset now'\n" });
-    std::ifstream trace(dir.file("trace"));
-    EXPECT_EQ(trace.peek(), std::ifstream::traits_type::eof()) << "no report may have been exchanged";
+    EXPECT_EQ(simtest::readFile(dir.file("trace")), "") << "no report may have been exchanged";
 }
 
 TEST(RivuvoFailures, TransportsOtherThanUsbAreRefusedByTheSession)
 {
     EXPECT_EQ(RivuvoRun({ "--", "reset" }).texts, QStringList{ "Error: Unsupported peripheral type(1)." });
-    EXPECT_EQ(RivuvoRun({ "-p", "COM7,115200", "--", "reset" }).code, 1);
     EXPECT_EQ(RivuvoRun({ "-b", "spi,1000", "--", "reset" }).texts,
               QStringList{ "Error: Unsupported peripheral type(2)." });
     // With -u, no bridge word names a command, so the pre-config command fails.
@@ -125,24 +121,6 @@ TEST(RivuvoFailures, TheTargetAbortingAWriteEndsItWithItsStatus)
     // only from the final response, after its last packet.
     EXPECT_TRUE(has(run, "Response status = 10002 (0x2712) kStatus_AbortDataPhase\n")) << run.joined();
     EXPECT_EQ(run.texts.last(), "Wrote 200 of 200 bytes.\n");
-}
-
-TEST(RivuvoFailures, AnUnplugDuringTheWriteIsNoResponse)
-{
-    TempDir dir;
-    SimEnvironment sim({ { "VORN_SIM_FAULT", "unplug:write-memory:40" } });
-    const std::string image = dir.file("image.bin");
-    std::ofstream(image, std::ios::binary) << std::string(10000, '\x42');
-    ASSERT_EQ(RivuvoRun(withDevice({ "flash-erase-region", "0", "0x10000" })).code, 0);
-
-    RivuvoRun run(withDevice({ "write-memory", "0x0", image }));
-    EXPECT_EQ(run.code, 10004);
-    EXPECT_TRUE(has(run, "Data phase write aborted by status 0x1 Failure.\n")) << run.joined();
-    EXPECT_TRUE(has(run, "Response status = 10004 (0x2714) No response packet from target device.\n"));
-    EXPECT_FALSE(has(run, "100%"));
-
-    // Plugged in again, it answers.
-    EXPECT_EQ(RivuvoRun(withDevice({ "read-memory", "0", "4" })).code, 0);
 }
 
 TEST(RivuvoFailures, AMissingInputFileStopsBeforeAnyPacket)
