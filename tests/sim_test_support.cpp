@@ -215,25 +215,4 @@ Bytes Host::readMemory(uint32_t address, uint32_t count)
     return data;
 }
 
-uint32_t Host::writeMemory(uint32_t address, const Bytes &data)
-{
-    uint32_t status = statusOf(exchange(command(0x04, { address, static_cast<uint32_t>(data.size()), 0 }, 1)));
-    if (status != 0)
-    {
-        return status;
-    }
-    for (size_t at = 0; at < data.size(); at += 56)
-    {
-        write(frame(2, Bytes(data.begin() + at, data.begin() + std::min(at + 56, data.size()))));
-    }
-    Bytes final = read();
-    // The device's abort report comes before its final response.
-    if (final == Bytes{ 3, 0, 0, 0 })
-    {
-        final = read();
-    }
-    EXPECT_EQ(final.size() == 16 ? final[12] : 0, 0x04);
-    return statusOf(final);
-}
-
 } // namespace simtest
