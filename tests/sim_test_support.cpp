@@ -102,12 +102,10 @@ Bytes identity(uint16_t productId, const std::string &serial)
     return bridgeFrame('D', payload);
 }
 
-ScriptedDevice::ScriptedDevice(const std::string &socketPath, Bytes hello, std::vector<Bytes> answers, Bytes greeting,
-                               AfterGreeting after)
+ScriptedDevice::ScriptedDevice(const std::string &socketPath, Bytes hello, std::vector<Bytes> answers, Bytes greeting)
     : m_hello(std::move(hello))
     , m_answers(std::move(answers))
     , m_greeting(std::move(greeting))
-    , m_hangUp(after == AfterGreeting::HangUp)
     , m_listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
 {
     sockaddr_un address{};
@@ -163,7 +161,7 @@ void ScriptedDevice::serve()
         }
         size_t reports = 0;
         Bytes frame(5);
-        while (!m_hangUp && ::recv(fd, frame.data(), 5, MSG_WAITALL) == 5)
+        while (!m_answers.empty() && ::recv(fd, frame.data(), 5, MSG_WAITALL) == 5)
         {
             uint32_t length = frame[1] | frame[2] << 8 | frame[3] << 16 | uint32_t(frame[4]) << 24;
             frame.resize(5 + length);

@@ -69,20 +69,14 @@ Bytes bridgeFrame(char type, const Bytes &payload);
 Bytes identity(uint16_t productId, const std::string &serial);
 
 //! A tiny device model behind the socket bridge: on every connection it sends
-//! its first frame @a hello and an input report @a greeting (unless empty),
-//! hangs up if asked, else records each frame the host sends and answers
-//! output report n of the connection with @a answers[n] (later ones with nothing).
+//! its first frame @a hello and an input report @a greeting (unless empty).
+//! Without @a answers it then hangs up; else it records each frame the host
+//! sends and answers output report n of the connection with @a answers[n]
+//! (later ones with nothing).
 class ScriptedDevice
 {
 public:
-    enum class AfterGreeting
-    {
-        Serve,
-        HangUp
-    };
-
-    ScriptedDevice(const std::string &socketPath, Bytes hello, std::vector<Bytes> answers, Bytes greeting = {},
-                   AfterGreeting after = AfterGreeting::Serve);
+    ScriptedDevice(const std::string &socketPath, Bytes hello, std::vector<Bytes> answers, Bytes greeting = {});
     //! Call with every connection closed: a connection is served until the host closes it.
     ~ScriptedDevice();
     ScriptedDevice(const ScriptedDevice &) = delete;
@@ -100,7 +94,6 @@ private:
     Bytes m_hello;
     std::vector<Bytes> m_answers;
     Bytes m_greeting;
-    bool m_hangUp;
     int m_listener;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -67,12 +67,11 @@ TEST(SocketBridge, RefusesAbsentOrMuteDevicesAndFailsWithoutSignalOnceClosed)
         EXPECT_EQ(std::wstring(hid_error(nullptr)), L"No HID devices with requested VID/PID found in the system.");
     }
     {
-        ScriptedDevice device(dir.file("mute.sock"), bridgeFrame('R', Bytes{ 3, 0, 0, 0 }), {});
+        ScriptedDevice device(dir.file("mute.sock"), bridgeFrame('R', Bytes{ 3, 0, 0, 0 }), { kAnswer });
         SimEnvironment env({ { "VORN_HID_SOCKET", dir.file("mute.sock") } });
         EXPECT_FALSE(Host().isOpen());
     }
-    ScriptedDevice device(socket, identity(kBlackPid, ""), {}, Bytes{ 3, 0, 0, 0 },
-                          ScriptedDevice::AfterGreeting::HangUp);
+    ScriptedDevice device(socket, identity(kBlackPid, ""), {}, Bytes{ 3, 0, 0, 0 });
     SimEnvironment env({ { "VORN_HID_SOCKET", socket } });
 
     Host writer;
