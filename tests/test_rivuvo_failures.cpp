@@ -123,16 +123,7 @@ TEST(RivuvoFailures, TheTargetAbortingAWriteEndsItWithItsStatus)
     EXPECT_EQ(run.texts.last(), "Wrote 200 of 200 bytes.\n");
 }
 
-TEST(RivuvoFailures, AMissingInputFileStopsBeforeAnyPacket)
-{
-    SimEnvironment sim;
-    RivuvoRun run(withDevice({ "write-memory", "0", "/nonexistent/image.bin" }));
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.texts, (QStringList{ "Inject command 'write-memory'\n",
-                                       "Error: cannot open input data file '/nonexistent/image.bin'\n" }));
-}
-
-TEST(RivuvoFailures, AnImageThatIsNotARegularFileIsRefusedBeforeAnyReport)
+TEST(RivuvoFailures, AnImageThatIsNotARegularFileIsRefusedBeforeAnyReportAndAMissingOneAfterTheOpen)
 {
     TempDir dir;
     SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
@@ -151,6 +142,12 @@ TEST(RivuvoFailures, AnImageThatIsNotARegularFileIsRefusedBeforeAnyReport)
                                                                   "' is not a regular file; nothing was sent.\n") });
     }
     EXPECT_EQ(simtest::readFile(dir.file("trace")), "") << "the device was not even opened";
+
+    // A missing file is found only once the device is open, and ends the run with 0.
+    RivuvoRun missing(withDevice({ "write-memory", "0", "/nonexistent/image.bin" }));
+    EXPECT_EQ(missing.code, 0);
+    EXPECT_EQ(missing.texts, (QStringList{ "Inject command 'write-memory'\n",
+                                           "Error: cannot open input data file '/nonexistent/image.bin'\n" }));
 }
 
 } // namespace
