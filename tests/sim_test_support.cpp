@@ -213,4 +213,18 @@ Bytes Host::readMemory(uint32_t address, uint32_t count)
     return data;
 }
 
+Bytes Host::writeMemory(uint32_t address, const Bytes &data)
+{
+    const Bytes first = exchange(command(0x04, { address, static_cast<uint32_t>(data.size()), 0 }, 1));
+    if (first != generic(0, 0x04))
+    {
+        return first;
+    }
+    for (size_t at = 0; at < data.size(); at += 56)
+    {
+        write(frame(2, Bytes(data.begin() + at, data.begin() + std::min(at + 56, data.size()))));
+    }
+    return read();
+}
+
 } // namespace simtest

@@ -126,6 +126,9 @@ public:
     //! read-memory; the data reports' payloads joined. Fails the test when
     //! the exchange goes wrong.
     Bytes readMemory(uint32_t address, uint32_t count);
+    //! write-memory in 56-byte packets; the final response, or the first
+    //! one when the target refused the command.
+    Bytes writeMemory(uint32_t address, const Bytes &data);
     uint32_t eraseRegion(uint32_t address, uint32_t count)
     {
         return statusOf(exchange(command(0x02, { address, count, 0 })));

@@ -127,6 +127,25 @@ TEST_P(ThroughTheSystemLibrary, ProductionRivuvoUpdatesAsTheSimProgramDoes)
 INSTANTIATE_TEST_SUITE_P(EveryPacketSize, ThroughTheSystemLibrary, ::testing::Values("56", "8192"),
                          [](const auto &info) { return std::string(info.param); });
 
+// Each variant's product ID goes through the system's enumeration and open.
+using ProductionWindow = ::testing::TestWithParam<vorn::ControllerVariant>;
+
+TEST_P(ProductionWindow, WalkthroughReachesTheFinishedPage)
+{
+    const char *variant = GetParam().name;
+    TempDir dir;
+    const std::string flash = dir.file("flash.bin");
+    const Outcome window = walkthrough(
+        dir, "60", { { "VORN_SIM_VARIANT", variant }, { "VORN_SIM_FLASH", QString::fromStdString(flash) } }, 70);
+    EXPECT_EQ(window.exitCode, 0) << window.output.right(2000).toStdString();
+    EXPECT_TRUE(window.output.contains("walkthrough: finished page reached"));
+    const QByteArray expected = image(variant);
+    EXPECT_EQ(flashStart(flash, expected.size()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryVariant, ProductionWindow, ::testing::ValuesIn(vorn::kVariants),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST(ProductionWindowUnplug, ReturnsToPollingAndASecondWalkthroughFinishes)
 {
     TempDir dir;
