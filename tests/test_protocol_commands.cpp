@@ -48,14 +48,6 @@ protected:
     //! The response values of running @a argv.
     uint32_vector_t valuesOf(const string_vector_t &argv) { return *run(argv)->getResponseValues(); }
 
-    //! The write-memory exchange up to the data phase: the size answer and the
-    //! acceptance of the command.
-    void acceptWrite(uint32_t packetSize)
-    {
-        device.respond(propertyResponse(0, { packetSize }));
-        device.respond(genericResponse(0, kCommandTag_WriteMemory));
-    }
-
     LogCapture log{ Logger::kDebug };
     Progress progress{ &recordPercentage, nullptr };
     FakePacketizer device;
@@ -97,8 +89,7 @@ TEST_F(CommandTest, ReadMemoryFailuresRecordTheStatusAndTheBytesActuallyRead)
 
     // A generic success in place of the read-memory response announces no data.
     device.respond(genericResponse(0, kCommandTag_ReadMemory));
-    EXPECT_EQ(valuesOf({ "read-memory", "0", "6" }), (uint32_vector_t{ 0, 0 }));
-    EXPECT_EQ(device.pumpCount, 0) << "no data packet was waited for";
+    EXPECT_EQ(valuesOf({ "read-memory", "0", "6" }), (uint32_vector_t{ 0, 0 })) << "no data packet was waited for";
 
     device.respond(packet(kCommandTag_ReadMemoryResponse, { 0, 4 }));
     device.sendData({ 1, 2 });
@@ -115,6 +106,9 @@ TEST_F(CommandTest, ReadMemoryFailuresRecordTheStatusAndTheBytesActuallyRead)
 TEST_F(CommandTest, WordsThatDoNotFitAreRefused)
 {
     for (const string_vector_t &words : std::vector<string_vector_t>{
+             {},
+             { "Reset" },
+             { "reset", "now" },
              { "read-memory", "0" },
              { "read-memory", "0x", "6" },
              { "read-memory", "0", "-6" },
@@ -128,7 +122,7 @@ TEST_F(CommandTest, WordsThatDoNotFitAreRefused)
              { "write-memory", "0", "{{xyz}}" },
          })
     {
-        EXPECT_EQ(create(words), nullptr) << words.size() << " words beginning " << words[0];
+        EXPECT_EQ(create(words), nullptr) << ::testing::PrintToString(words);
     }
     ASSERT_NE(create({ "write-memory", "0", "{{01}}", "0x9" }), nullptr);
     EXPECT_TRUE(log.contains(Logger::kWarning, "Note: memoryId is not required for write-memory" + kNote));
@@ -159,34 +153,11 @@ TEST_F(CommandTest, ResetWithoutResponseCountsAsSuccessButAnUnsentResetDoesNot)
     device.respond(genericResponse(0, kCommandTag_FlashEraseRegion));
     EXPECT_EQ(valuesOf({ "reset" }), (uint32_vector_t{ 10000 }));
 
-    device.failWrite(device.writeCount, kStatus_Fail);
+    device.failingWrite = device.writeCount;
     EXPECT_EQ(valuesOf({ "reset" }), (uint32_vector_t{ kStatus_NoResponse }));
     EXPECT_EQ(std::vector<std::string>(log.texts.end() - 2, log.texts.end()),
               (std::vector<std::string>{ "sendCommandGetResponse.writePacket error 1.\n",
                                          "processResponse: null packet\n" }));
-}
-
-TEST_F(CommandTest, WriteMemoryOfAFileQueriesThePacketSizeAndSendsItAll)
-{
-    const Bytes image = sequence(300);
-    acceptWrite(128);
-    device.respond(genericResponse(0, kCommandTag_WriteMemory));
-    auto cmd = run({ "write-memory", "0x0", tempFile(kFile, image) });
-
-    EXPECT_EQ(device.commands, (std::vector<Bytes>{ packet(0x07, { 11, 0 }), packet(0x04, { 0, 300, 0 }, 1) }));
-    ASSERT_EQ(device.data.size(), 3u);
-    EXPECT_EQ(device.data[2], Bytes(image.begin() + 256, image.end()));
-    EXPECT_EQ(g_percentages, (std::vector<int>{ 42, 85, 100 }));
-    EXPECT_EQ(*cmd->getResponseValues(), (uint32_vector_t{ 0 }));
-
-    cmd->logResponses();
-    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Preparing to send 300 (0x12c) bytes to the target.\n",
-                                                     "Successful response to command 'get-property(max-packet-size)'\n",
-                                                     "Successful generic response to command 'write-memory'\n",
-                                                     "Successful generic response to command 'write-memory'\n",
-                                                     "Response status = 0 (0x0) Success.\n",
-                                                     "Wrote 300 of 300 bytes.\n" }));
-    EXPECT_EQ(log.levels[1], Logger::kDebug);
 }
 
 TEST_F(CommandTest, WriteMemoryFallsBackToSmallPacketsWithoutAUsableSize)
@@ -216,20 +187,22 @@ TEST_F(CommandTest, WriteMemoryReportsWhatItCouldSend)
     device.maxPacketSize = 1024;
     device.respond(propertyResponse(0, { 2048 }));
     EXPECT_TRUE(run({ "write-memory", "0", "{{0102}}" })->getResponseValues()->empty());
-    EXPECT_EQ(device.commands.size(), 1u) << "only the query went out";
+    EXPECT_EQ(device.commands, (std::vector<Bytes>{ packet(0x07, { 11, 0 }) })) << "only the query went out";
     EXPECT_TRUE(log.contains(Logger::kError, "Error: Packet size(2048) is bigger than max supported size(1024)."));
 
     device.respond(propertyResponse(0, { 64 }));
     device.respond(genericResponse(10200, kCommandTag_WriteMemory));
     auto refused = run({ "write-memory", "0", "{{010203}}" });
+    EXPECT_EQ(device.commands.back(), packet(0x04, { 0, 3, 0 }, kCommandFlag_HasDataPhase));
     EXPECT_TRUE(device.data.empty());
     refused->logResponses();
     EXPECT_EQ(std::vector<std::string>(log.texts.end() - 2, log.texts.end()),
               (std::vector<std::string>{ "Response status = 10200 (0x27d8) kStatusMemoryRangeInvalid\n",
                                          "Wrote 0 of 3 bytes.\n" }));
 
-    acceptWrite(32);
-    device.failWrite(device.writeCount + 3, kStatus_Fail);
+    device.respond(propertyResponse(0, { 32 }));
+    device.respond(genericResponse(0, kCommandTag_WriteMemory));
+    device.failingWrite = device.writeCount + 3;
     device.respond(genericResponse(10202, kCommandTag_WriteMemory));
     auto interrupted = run({ "write-memory", "0", "{{" + std::string(200, 'a') + "}}" });
     EXPECT_EQ(*interrupted->getResponseValues(), (uint32_vector_t{ 10202 }));

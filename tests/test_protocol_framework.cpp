@@ -24,11 +24,6 @@ public:
     }
 };
 
-Bytes bytesOf(const CommandPacket &packet)
-{
-    return Bytes(packet.getData(), packet.getData() + packet.getSize());
-}
-
 } // namespace
 
 TEST(StatusMessages, LookupTakesTheFirstRowOfACodeAndNamesUnknownCodesByNumber)
@@ -38,30 +33,13 @@ TEST(StatusMessages, LookupTakesTheFirstRowOfACodeAndNamesUnknownCodesByNumber)
     EXPECT_EQ(Command::getStatusMessage(1801), " Send command failed");
     EXPECT_EQ(Command::getStatusMessage(70002), "kStatus_FLEXSPI_DeviceTimeout");
     EXPECT_EQ(Command::getStatusMessage(7), "Unknown error code (7)");
-    EXPECT_EQ(Command::getStatusMessage(0x7fffffff), "Unknown error code (2147483647)");
 }
 
-TEST(CommandPacket, LaysOutHeaderAndLittleEndianWords)
+TEST(CommandPacket, CarriesUpToNineLittleEndianWords)
 {
-    EXPECT_EQ(bytesOf(CommandPacket(kCommandTag_Reset, kCommandFlag_None)), (Bytes{ 0x0b, 0, 0, 0 }));
-    EXPECT_EQ(bytesOf(CommandPacket(kCommandTag_WriteMemory, kCommandFlag_HasDataPhase, 0u, 1024u, 0u)),
-              (Bytes{ 0x04, 0x01, 0, 3, 0, 0, 0, 0, 0x00, 0x04, 0, 0, 0, 0, 0, 0 }));
-    EXPECT_EQ(bytesOf(CommandPacket(0x0e, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0x12345678u)),
+    const CommandPacket nine(0x0e, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0x12345678u);
+    EXPECT_EQ(Bytes(nine.getData(), nine.getData() + nine.getSize()),
               packet(0x0e, { 1, 2, 3, 4, 5, 6, 7, 8, 0x12345678u }));
-}
-
-TEST(CommandFactory, CreatesTheFiveCommandsByExactWordOnly)
-{
-    EXPECT_NE(dynamic_cast<Reset *>(create({ "reset" }).get()), nullptr);
-    EXPECT_NE(dynamic_cast<FlashEraseRegion *>(create({ "flash-erase-region", "0", "4" }).get()), nullptr);
-    EXPECT_NE(dynamic_cast<FlashEraseAll *>(create({ "flash-erase-all" }).get()), nullptr);
-    EXPECT_NE(dynamic_cast<ReadMemory *>(create({ "read-memory", "0", "4" }).get()), nullptr);
-    EXPECT_NE(dynamic_cast<WriteMemory *>(create({ "write-memory", "0", "{{00}}" }).get()), nullptr);
-
-    EXPECT_EQ(create({ "Reset" }), nullptr);
-    EXPECT_EQ(create({ "get-property", "11" }), nullptr);
-    EXPECT_EQ(create({ "reset", "now" }), nullptr) << "init refuses the extra word";
-    EXPECT_EQ(create({}), nullptr);
 }
 
 TEST(GenericResponseCheck, PassesOnlyStatusZeroForTheTagSentAndAppendsOneValueEachTime)
@@ -87,17 +65,10 @@ TEST(GenericResponseCheck, PassesOnlyStatusZeroForTheTagSentAndAppendsOneValueEa
                                                              Logger::kDebug }));
 }
 
-TEST(CommandExchange, TransportErrorsAndIncompleteResponsesGiveNoResponse)
+TEST(CommandExchange, IncompleteResponsesGiveNoResponse)
 {
-    LogCapture log;
     FakePacketizer packetizer;
     CommandPacket reset(kCommandTag_Reset, kCommandFlag_None);
-
-    packetizer.failWrite(0, kStatus_Fail);
-    EXPECT_EQ(reset.sendCommandGetResponse(packetizer), nullptr);
-    EXPECT_EQ(reset.sendCommandGetResponse(packetizer), nullptr) << "nothing scripted: the read times out";
-    EXPECT_EQ(log.texts, (std::vector<std::string>{ "sendCommandGetResponse.writePacket error 1.\n",
-                                                    "sendCommandGetResponse.readPacket error 5.\n" }));
 
     packetizer.respond(genericResponse(0, kCommandTag_Reset));
     const uint8_t *response = reset.sendCommandGetResponse(packetizer);
@@ -145,6 +116,7 @@ TEST(ResponseReport, LogsStatusWordsDetailsAndUnderTheJsonFilterTheJsonRecord)
 
     LogCapture json(Logger::kJson);
     RecordedCommand("reset", { 0 }).logResponses();
+    RecordedCommand("read-memory", { 10200, 4000000000u }).logResponses();
     EXPECT_EQ(json.texts, (std::vector<std::string>{ "{\n"
                                                      "   \"command\" : \"reset\",\n"
                                                      "   \"response\" : [],\n"
@@ -152,13 +124,14 @@ TEST(ResponseReport, LogsStatusWordsDetailsAndUnderTheJsonFilterTheJsonRecord)
                                                      "      \"description\" : \"0 (0x0) Success.\",\n"
                                                      "      \"value\" : 0\n"
                                                      "   }\n"
+                                                     "}\n",
+                                                     "{\n"
+                                                     "   \"command\" : \"read-memory\",\n"
+                                                     "   \"response\" : [ 4000000000 ],\n"
+                                                     "   \"status\" : {\n"
+                                                     "      \"description\" : \"10200 (0x27D8) kStatusMemoryRangeInvalid\",\n"
+                                                     "      \"value\" : 10200\n"
+                                                     "   }\n"
                                                      "}\n" }));
-    EXPECT_EQ(json.levels.front(), Logger::kJson);
-
-    const std::string record = RecordedCommand("read-memory", { 10001, 0, 4000000000u }).getResponse();
-    EXPECT_NE(record.find("\"description\" : \"10001 (0x2711) Command disallowed when security is enabled.\""),
-              std::string::npos)
-        << record;
-    EXPECT_NE(record.find("\"value\" : 10001"), std::string::npos) << record;
-    EXPECT_NE(record.find("[ 0, 4000000000 ]"), std::string::npos) << record;
+    EXPECT_EQ(json.levels, (std::vector<Logger::log_level_t>{ Logger::kJson, Logger::kJson }));
 }
