@@ -3,7 +3,11 @@
 #include "fake_hidapi.h"
 #include "log_capture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
 
 using blfwk::UsbHidPeripheral;
 using fakehid::hid;
@@ -12,9 +16,15 @@ namespace {
 
 const std::string kClassId = "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
-std::string openError(uint16_t vid, uint16_t pid, const std::string &sn, const std::string &path)
+std::function<void()> opening(uint16_t vid, uint16_t pid, const std::string &sn, const std::string &path)
 {
-    return errorText([&] { UsbHidPeripheral peripheral(vid, pid, sn, path); });
+    return [=] { UsbHidPeripheral peripheral(vid, pid, sn, path); };
+}
+
+auto failsWith(const std::string &details)
+{
+    return ::testing::ThrowsMessage<std::runtime_error>("Error: UsbHidPeripheral() cannot open USB HID device " +
+                                                        details);
 }
 
 class UsbHidPeripheralTest : public ::testing::Test
@@ -60,15 +70,12 @@ TEST_F(UsbHidPeripheralTest, OpensByPathOrByIdsWithAnExactSerialNumber)
 
 TEST_F(UsbHidPeripheralTest, OpenFailuresThrowTheirCompleteMessages)
 {
-    EXPECT_EQ(openError(0x3b7c, 0x5e0d, "12", ""),
-              "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e0d, sn=12).");
-    EXPECT_EQ(openError(0x3b, 0xd, "", ""),
-              "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x003b, pid=0x000d, sn=).");
-    EXPECT_EQ(openError(1, 2, "", "HID\\x"), "Error: UsbHidPeripheral() cannot open USB HID device (path=HID\\x).");
+    EXPECT_THAT(opening(0x3b7c, 0x5e0d, "12", ""), failsWith("(vid=0x3b7c, pid=0x5e0d, sn=12)."));
+    EXPECT_THAT(opening(0x3b, 0xd, "", ""), failsWith("(vid=0x003b, pid=0x000d, sn=)."));
+    EXPECT_THAT(opening(1, 2, "", "HID\\x"), failsWith("(path=HID\\x)."));
     // Longer than a formatted text may be: the message must not be lost.
     const std::string longPath = "/dev/" + std::string(700, 'x');
-    EXPECT_EQ(openError(1, 2, "", longPath),
-              "Error: UsbHidPeripheral() cannot open USB HID device (path=" + longPath + ").");
+    EXPECT_THAT(opening(1, 2, "", longPath), failsWith("(path=" + longPath + ")."));
     EXPECT_TRUE(hid().handles.empty());
 }
 

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 
 #include <cstdlib>
 
@@ -73,8 +74,8 @@ TEST_F(BootloaderTest, WithoutAnyLoggerAFileLoggerIsInstalledEvenForARefusedTran
     hid().devices.push_back({ 0x3b7c, 0x5e0d, L"", "" });
 
     Log::setLogger(nullptr);
-    EXPECT_EQ(errorText([] { Bootloader session(usbConfig(blfwk::kHostPeripheralType_SPI)); }),
-              "Error: Unsupported peripheral type(7).");
+    EXPECT_THAT([] { Bootloader session(usbConfig(blfwk::kHostPeripheralType_SPI)); },
+                ::testing::ThrowsMessage<std::runtime_error>("Error: Unsupported peripheral type(7)."));
     EXPECT_TRUE(hid().opened.empty()) << "a refused transport opens nothing";
     Logger *installed = Log::getLogger();
     ASSERT_NE(installed, nullptr);
