@@ -6,7 +6,6 @@
 
 struct hid_device_
 {
-    int deviceIndex;
 };
 
 namespace fakehid {
@@ -45,7 +44,7 @@ hid_device *open(Matches matches)
     {
         return nullptr;
     }
-    hid_device *handle = new hid_device{ index };
+    hid_device *handle = new hid_device;
     hid().handles.insert(handle);
     return handle;
 }
@@ -118,9 +117,8 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
     return static_cast<int>(length);
 }
 
-const wchar_t *hid_error(hid_device *dev)
+const wchar_t *hid_error(hid_device *)
 {
-    (void)dev;
     return hid().writeError;
 }
 

@@ -1,11 +1,8 @@
 #include "blfwk/Command.h"
-#include "blfwk/MemoryCommands.h"
 
 #include "fake_packetizer.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace blfwk;
 using namespace protocol_test;

@@ -154,8 +154,7 @@ TEST_F(UsbHidPacketizerTest, AbortPollingStopsADataWriteOnlyWhenOnAndTheTargetSp
 TEST_F(UsbHidPacketizerTest, AbortPacketSendsEmptyCommandReportAndDrainsUntilSilenceOrFailure)
 {
     packetizer->abortPacket();
-    ASSERT_EQ(hid().writes.size(), 1u);
-    EXPECT_EQ(hid().writes[0], (Bytes{ 0x01, 0x00, 0x00, 0x00 }));
+    EXPECT_EQ(hid().writes, (std::vector<Bytes>{ Bytes{ 0x01, 0x00, 0x00, 0x00 } }));
     ASSERT_EQ(hid().reads.size(), 1u) << "a silent device ends the drain after one time-out";
     EXPECT_EQ(hid().reads[0].milliseconds, static_cast<int>(kPacketTimeoutMs));
 
