@@ -44,9 +44,10 @@ TEST(GenericResponseCheck, PassesOnlyStatusZeroForTheTagSentAndAppendsOneValueEa
     EXPECT_FALSE(cmd.processResponse(nullptr, 0x0b));
 
     EXPECT_EQ(*cmd.getResponseValues(), (uint32_vector_t{ 0, 10000, 10000, 10001, 10004 }));
-    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Successful generic response to command 'reset'\n",
-                                                    "Error: expected commandTag 0xb, received 0x2\n",
-                                                    "Error: expected kCommandTag_GenericResponse (0xa0), received 0xa3\n" }))
+    EXPECT_EQ(log.texts,
+              (std::vector<std::string>{ "Successful generic response to command 'reset'\n",
+                                         "Error: expected commandTag 0xb, received 0x2\n",
+                                         "Error: expected kCommandTag_GenericResponse (0xa0), received 0xa3\n" }))
         << "the missing packet is told only at debug level";
 }
 
@@ -99,7 +100,8 @@ TEST(ResponseReport, LogsStatusAndWordsAndUnderTheJsonFilterOnlyTheJsonRecord)
                                                      "   \"command\" : \"read-memory\",\n"
                                                      "   \"response\" : [ 4000000000 ],\n"
                                                      "   \"status\" : {\n"
-                                                     "      \"description\" : \"10200 (0x27D8) kStatusMemoryRangeInvalid\",\n"
+                                                     "      \"description\" : "
+                                                     "\"10200 (0x27D8) kStatusMemoryRangeInvalid\",\n"
                                                      "      \"value\" : 10200\n"
                                                      "   }\n"
                                                      "}\n" }));

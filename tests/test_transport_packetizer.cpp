@@ -67,9 +67,10 @@ TEST_F(UsbHidPacketizerTest, LargerPacketsAndUnknownPacketTypesFailWithoutTouchi
     EXPECT_EQ(write(Bytes(8193, 0x5a), kPacketType_Data), kStatus_Fail);
     EXPECT_EQ(packetizer->writePacket(nullptr, 0, bogus), kStatus_Fail);
     EXPECT_EQ(read(bogus), kStatus_Fail);
-    EXPECT_EQ(logger.texts, (std::vector<std::string>{ "Data packet size(8193) is bigger than max supported size(8192).",
-                                                       "usbhid: unsupported packet type 7\n",
-                                                       "usbhid: unsupported packet type 7\n" }));
+    EXPECT_EQ(logger.texts,
+              (std::vector<std::string>{ "Data packet size(8193) is bigger than max supported size(8192).",
+                                         "usbhid: unsupported packet type 7\n",
+                                         "usbhid: unsupported packet type 7\n" }));
     EXPECT_TRUE(hid().writes.empty());
     EXPECT_EQ(hid().input.size(), 1u);
 }
