@@ -6,7 +6,6 @@
 
 struct hid_device_
 {
-    int deviceIndex;
 };
 
 namespace fakehid {
@@ -33,18 +32,19 @@ using fakehid::hid;
 namespace {
 
 template <typename Matches>
-hid_device *open(fakehid::OpenCall call, Matches matches)
+hid_device *open(Matches matches)
 {
-    for (size_t i = 0; i < hid().devices.size() && call.openedDevice < 0; ++i)
+    int index = -1;
+    for (size_t i = 0; i < hid().devices.size() && index < 0; ++i)
     {
-        call.openedDevice = matches(hid().devices[i]) ? static_cast<int>(i) : -1;
+        index = matches(hid().devices[i]) ? static_cast<int>(i) : -1;
     }
-    hid().opens.push_back(call);
-    if (call.openedDevice < 0)
+    hid().opened.push_back(index);
+    if (index < 0)
     {
         return nullptr;
     }
-    hid_device *handle = new hid_device{ call.openedDevice };
+    hid_device *handle = new hid_device;
     hid().handles.insert(handle);
     return handle;
 }
@@ -68,10 +68,8 @@ int hid_exit(void)
 
 hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const wchar_t *serial_number)
 {
-    fakehid::OpenCall call;
-    call.serialGiven = serial_number != nullptr;
     // Like hidapi: a given serial number, even an empty one, must match exactly.
-    return open(call, [&](const fakehid::Device &device) {
+    return open([&](const fakehid::Device &device) {
         return device.vendorId == vendor_id && device.productId == product_id &&
                (!serial_number || device.serialNumber == serial_number);
     });
@@ -79,9 +77,7 @@ hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const 
 
 hid_device *hid_open_path(const char *path)
 {
-    fakehid::OpenCall call;
-    call.path = path;
-    return open(call, [&](const fakehid::Device &device) { return !device.path.empty() && device.path == path; });
+    return open([&](const fakehid::Device &device) { return !device.path.empty() && device.path == path; });
 }
 
 int hid_read_timeout(hid_device *dev, unsigned char *data, size_t length, int milliseconds)
@@ -121,9 +117,8 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
     return static_cast<int>(length);
 }
 
-const wchar_t *hid_error(hid_device *dev)
+const wchar_t *hid_error(hid_device *)
 {
-    (void)dev;
     return hid().writeError;
 }
 

@@ -25,14 +25,6 @@ struct Device
     std::string path;
 };
 
-//! One hid_open or hid_open_path call as the host made it.
-struct OpenCall
-{
-    bool serialGiven = false; //!< false when the host passed no serial at all
-    std::string path;         //!< empty for hid_open
-    int openedDevice = -1; //!< index into the device list, -1 when none matched
-};
-
 struct ReadCall
 {
     size_t length;
@@ -48,7 +40,8 @@ struct State
     int failingWrites = 0;             //!< the next writes that fail with -1
     const wchar_t *writeError = nullptr; //!< hid_error's text
 
-    std::vector<OpenCall> opens;
+    //! Per hid_open or hid_open_path call: the index of the device opened, -1 when none matched.
+    std::vector<int> opened;
     std::vector<ReadCall> reads;
     std::vector<Bytes> writes; //!< every report exactly as handed to hid_write
     std::set<hid_device_ *> handles;

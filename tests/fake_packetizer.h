@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <deque>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,17 +32,6 @@ inline Bytes genericResponse(uint32_t status, uint32_t commandTag)
 inline std::unique_ptr<blfwk::Command> create(const string_vector_t &words)
 {
     return std::unique_ptr<blfwk::Command>(blfwk::Command::create(&words));
-}
-
-//! Percentages reported to recordPercentage, which the tests register as
-//! the progress callback of the data phase.
-inline std::vector<int> g_percentages;
-
-inline void recordPercentage(int percentage, int segmentIndex, int segmentCount)
-{
-    EXPECT_EQ(segmentIndex, 1);
-    EXPECT_EQ(segmentCount, 1);
-    g_percentages.push_back(percentage);
 }
 
 //! Writes @a bytes to the file @a name in the test's scratch directory and returns its path.
@@ -70,8 +58,6 @@ public:
     void respond(const Bytes &bytes) { m_reads.push_back({ blfwk::kPacketType_Command, kStatus_Success, bytes }); }
     void sendData(const Bytes &bytes) { m_reads.push_back({ blfwk::kPacketType_Data, kStatus_Success, bytes }); }
     void failRead(blfwk::packet_type_t type, status_t status) { m_reads.push_back({ type, status, {} }); }
-    //! The write with this index (counting from 0 over all writes) returns @a status.
-    void failWrite(size_t index, status_t status) { m_writeFailures[index] = status; }
 
     status_t readPacket(uint8_t **packet, uint32_t *packetLength, blfwk::packet_type_t packetType) override
     {
@@ -97,16 +83,15 @@ public:
 
     status_t writePacket(const uint8_t *packet, uint32_t byteCount, blfwk::packet_type_t packetType) override
     {
-        const auto failure = m_writeFailures.find(writeCount++);
         (packetType == blfwk::kPacketType_Command ? commands : data).emplace_back(packet, packet + byteCount);
-        return failure == m_writeFailures.end() ? kStatus_Success : failure->second;
+        return writeCount++ == failingWrite ? kStatus_Fail : kStatus_Success;
     }
 
     void abortPacket() override {}
     void sync() override { ++syncCount; }
     void finalize() override {}
     void enableSimulatorPump() override {}
-    void pumpSimulator() override { ++pumpCount; }
+    void pumpSimulator() override {}
     void setAborted(bool) override {}
     uint32_t getMaxPacketSize() override { return maxPacketSize; }
 
@@ -115,8 +100,9 @@ public:
     std::vector<Bytes> commands; //!< command packets written, in order
     std::vector<Bytes> data;     //!< data packets written, in order
     size_t writeCount = 0;
+    //! The write with this index (counting from 0 over all writes) fails.
+    size_t failingWrite = SIZE_MAX;
     int syncCount = 0;
-    int pumpCount = 0;
     uint32_t maxPacketSize = blfwk::kMaxHostPacketSize;
 
 private:
@@ -130,7 +116,6 @@ private:
     static constexpr size_t kBufferOffset = 3;
 
     std::deque<Read> m_reads;
-    std::map<size_t, status_t> m_writeFailures;
     Bytes m_buffer;
 };
 

@@ -1,11 +1,8 @@
 #include "blfwk/Command.h"
-#include "blfwk/MemoryCommands.h"
 
 #include "fake_packetizer.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace blfwk;
 using namespace protocol_test;
@@ -16,58 +13,26 @@ namespace {
 class RecordedCommand : public Command
 {
 public:
-    explicit RecordedCommand(const char *name, const uint32_vector_t &values = {}, const std::string &details = "")
+    RecordedCommand(const char *name, const uint32_vector_t &values)
         : Command(name)
     {
         m_responseValues = values;
-        m_responseDetails = details;
     }
 };
 
-Bytes bytesOf(const CommandPacket &packet)
-{
-    return Bytes(packet.getData(), packet.getData() + packet.getSize());
-}
-
 } // namespace
 
-TEST(StatusMessages, LookupTakesTheFirstRowOfACodeAndNamesUnknownCodesByNumber)
+TEST(CommandPacket, CarriesUpToNineLittleEndianWords)
 {
-    EXPECT_EQ(Command::getStatusMessage(0), "Success.");
-    EXPECT_EQ(Command::getStatusMessage(10006), " Command is not supported\n");
-    EXPECT_EQ(Command::getStatusMessage(1801), " Send command failed");
-    EXPECT_EQ(Command::getStatusMessage(70002), "kStatus_FLEXSPI_DeviceTimeout");
-    EXPECT_EQ(Command::getStatusMessage(7), "Unknown error code (7)");
-    EXPECT_EQ(Command::getStatusMessage(0x7fffffff), "Unknown error code (2147483647)");
-}
-
-TEST(CommandPacket, LaysOutHeaderAndLittleEndianWords)
-{
-    EXPECT_EQ(bytesOf(CommandPacket(kCommandTag_Reset, kCommandFlag_None)), (Bytes{ 0x0b, 0, 0, 0 }));
-    EXPECT_EQ(bytesOf(CommandPacket(kCommandTag_WriteMemory, kCommandFlag_HasDataPhase, 0u, 1024u, 0u)),
-              (Bytes{ 0x04, 0x01, 0, 3, 0, 0, 0, 0, 0x00, 0x04, 0, 0, 0, 0, 0, 0 }));
-    EXPECT_EQ(bytesOf(CommandPacket(0x0e, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0x12345678u)),
+    const CommandPacket nine(0x0e, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0x12345678u);
+    EXPECT_EQ(Bytes(nine.getData(), nine.getData() + nine.getSize()),
               packet(0x0e, { 1, 2, 3, 4, 5, 6, 7, 8, 0x12345678u }));
-}
-
-TEST(CommandFactory, CreatesTheFiveCommandsByExactWordOnly)
-{
-    EXPECT_NE(dynamic_cast<Reset *>(create({ "reset" }).get()), nullptr);
-    EXPECT_NE(dynamic_cast<FlashEraseRegion *>(create({ "flash-erase-region", "0", "4" }).get()), nullptr);
-    EXPECT_NE(dynamic_cast<FlashEraseAll *>(create({ "flash-erase-all" }).get()), nullptr);
-    EXPECT_NE(dynamic_cast<ReadMemory *>(create({ "read-memory", "0", "4" }).get()), nullptr);
-    EXPECT_NE(dynamic_cast<WriteMemory *>(create({ "write-memory", "0", "{{00}}" }).get()), nullptr);
-
-    EXPECT_EQ(create({ "Reset" }), nullptr);
-    EXPECT_EQ(create({ "get-property", "11" }), nullptr);
-    EXPECT_EQ(create({ "reset", "now" }), nullptr) << "init refuses the extra word";
-    EXPECT_EQ(create({}), nullptr);
 }
 
 TEST(GenericResponseCheck, PassesOnlyStatusZeroForTheTagSentAndAppendsOneValueEachTime)
 {
-    LogCapture log(Logger::kDebug);
-    RecordedCommand cmd("reset");
+    LogCapture log;
+    RecordedCommand cmd("reset", {});
     auto check = [&cmd](const Bytes &bytes) {
         return cmd.processResponse(reinterpret_cast<const GenericResponsePacket *>(bytes.data()), 0x0b);
     };
@@ -79,72 +44,50 @@ TEST(GenericResponseCheck, PassesOnlyStatusZeroForTheTagSentAndAppendsOneValueEa
     EXPECT_FALSE(cmd.processResponse(nullptr, 0x0b));
 
     EXPECT_EQ(*cmd.getResponseValues(), (uint32_vector_t{ 0, 10000, 10000, 10001, 10004 }));
-    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Successful generic response to command 'reset'\n",
-                                                    "Error: expected commandTag 0xb, received 0x2\n",
-                                                    "Error: expected kCommandTag_GenericResponse (0xa0), received 0xa3\n",
-                                                    "processResponse: null packet\n" }));
-    EXPECT_EQ(log.levels, (std::vector<Logger::log_level_t>{ Logger::kInfo, Logger::kError, Logger::kError,
-                                                             Logger::kDebug }));
+    EXPECT_EQ(log.texts,
+              (std::vector<std::string>{ "Successful generic response to command 'reset'\n",
+                                         "Error: expected commandTag 0xb, received 0x2\n",
+                                         "Error: expected kCommandTag_GenericResponse (0xa0), received 0xa3\n" }))
+        << "the missing packet is told only at debug level";
 }
 
-TEST(CommandExchange, TransportErrorsAndIncompleteResponsesGiveNoResponse)
+TEST(CommandExchange, IncompleteResponsesGiveNoResponse)
 {
-    LogCapture log;
-    FakePacketizer packetizer;
-    CommandPacket reset(kCommandTag_Reset, kCommandFlag_None);
-
-    packetizer.failWrite(0, kStatus_Fail);
-    EXPECT_EQ(reset.sendCommandGetResponse(packetizer), nullptr);
-    EXPECT_EQ(reset.sendCommandGetResponse(packetizer), nullptr) << "nothing scripted: the read times out";
-    EXPECT_EQ(log.texts, (std::vector<std::string>{ "sendCommandGetResponse.writePacket error 1.\n",
-                                                    "sendCommandGetResponse.readPacket error 5.\n" }));
-
-    packetizer.respond(genericResponse(0, kCommandTag_Reset));
-    const uint8_t *response = reset.sendCommandGetResponse(packetizer);
-    ASSERT_NE(response, nullptr);
-    EXPECT_EQ(response[0], 0xa0);
-
-    // Each of these lacks a word its header announces; the bytes of the
-    // previous response still lie behind it in the receive buffer.
-    Bytes propertyWithoutValue = packet(kCommandTag_GetPropertyResponse, { 0, 64 });
-    propertyWithoutValue.resize(8);
-    packetizer.respond(Bytes{ 0xa0, 0, 0, 2 });
-    packetizer.respond(packet(kCommandTag_GenericResponse, { 0 }));
-    packetizer.respond(propertyWithoutValue);
-    packetizer.respond(packet(kCommandTag_ReadMemoryResponse, { 0 }));
-    for (int i = 0; i < 4; ++i)
-    {
-        EXPECT_EQ(reset.sendCommandGetResponse(packetizer), nullptr) << "response " << i;
-    }
-
     // Complete for their checks whatever the parameter count says: a failing
     // status needs nothing behind it, a generic answer only status and tag,
-    // an answer of a foreign kind only its tag.
-    Bytes genericAnnouncingThree = packet(kCommandTag_GenericResponse, { 0, kCommandTag_Reset, 0 });
-    genericAnnouncingThree.resize(12);
-    packetizer.respond(packet(kCommandTag_ReadMemoryResponse, { 10200 }));
-    packetizer.respond(packet(kCommandTag_GetPropertyResponse, { 10300 }));
-    packetizer.respond(genericAnnouncingThree);
-    packetizer.respond(Bytes{ 0xaf, 0, 0, 0 });
-    for (int i = 0; i < 4; ++i)
+    // an answer of a foreign kind only its tag. Each answer lies over the
+    // bytes of the one before in the receive buffer.
+    const std::pair<Bytes, bool> answers[] = {
+        { genericResponse(0, kCommandTag_Reset), true },
+        { Bytes{ 0xa0, 0, 0, 2 }, false },
+        { packet(kCommandTag_GenericResponse, { 0 }), false },
+        { Bytes{ 0xa7, 0, 0, 2, 0, 0, 0, 0 }, false },
+        { packet(kCommandTag_ReadMemoryResponse, { 0 }), false },
+        { packet(kCommandTag_ReadMemoryResponse, { 10200 }), true },
+        { packet(kCommandTag_GetPropertyResponse, { 10300 }), true },
+        { Bytes{ 0xa0, 0, 0, 3, 0, 0, 0, 0, 0x0b, 0, 0, 0 }, true },
+        { Bytes{ 0xaf, 0, 0, 0 }, true },
+    };
+    FakePacketizer packetizer;
+    CommandPacket reset(kCommandTag_Reset, kCommandFlag_None);
+    for (const auto &[answer, complete] : answers)
     {
-        EXPECT_NE(reset.sendCommandGetResponse(packetizer), nullptr) << "response " << i;
+        packetizer.respond(answer);
+        EXPECT_EQ(reset.sendCommandGetResponse(packetizer) != nullptr, complete) << ::testing::PrintToString(answer);
     }
 }
 
-TEST(ResponseReport, LogsStatusWordsDetailsAndUnderTheJsonFilterTheJsonRecord)
+TEST(ResponseReport, LogsStatusAndWordsAndUnderTheJsonFilterOnlyTheJsonRecord)
 {
+    // A whole report of a command is checked end to end; here the numbers beyond 31 bits.
     LogCapture log;
-    RecordedCommand("read-memory", { 0, 6, 0xfffffff0u }, "Read 6 of 6 bytes.").logResponses();
-    RecordedCommand("reset", { 0xffffffffu }).logResponses();
-    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Response status = 0 (0x0) Success.\n",
-                                                    "Response word 1 = 6 (0x6)\n",
-                                                    "Response word 2 = 4294967280 (0xfffffff0)\n",
-                                                    "Read 6 of 6 bytes.\n",
-                                                    "Response status = -1 (0xffffffff) Unknown error code (-1)\n" }));
+    RecordedCommand("reset", { 0xffffffffu, 0xfffffff0u }).logResponses();
+    EXPECT_EQ(log.texts, (std::vector<std::string>{ "Response status = -1 (0xffffffff) Unknown error code (-1)\n",
+                                                    "Response word 1 = 4294967280 (0xfffffff0)\n" }));
 
     LogCapture json(Logger::kJson);
     RecordedCommand("reset", { 0 }).logResponses();
+    RecordedCommand("read-memory", { 10200, 4000000000u }).logResponses();
     EXPECT_EQ(json.texts, (std::vector<std::string>{ "{\n"
                                                      "   \"command\" : \"reset\",\n"
                                                      "   \"response\" : [],\n"
@@ -152,13 +95,14 @@ TEST(ResponseReport, LogsStatusWordsDetailsAndUnderTheJsonFilterTheJsonRecord)
                                                      "      \"description\" : \"0 (0x0) Success.\",\n"
                                                      "      \"value\" : 0\n"
                                                      "   }\n"
+                                                     "}\n",
+                                                     "{\n"
+                                                     "   \"command\" : \"read-memory\",\n"
+                                                     "   \"response\" : [ 4000000000 ],\n"
+                                                     "   \"status\" : {\n"
+                                                     "      \"description\" : "
+                                                     "\"10200 (0x27D8) kStatusMemoryRangeInvalid\",\n"
+                                                     "      \"value\" : 10200\n"
+                                                     "   }\n"
                                                      "}\n" }));
-    EXPECT_EQ(json.levels.front(), Logger::kJson);
-
-    const std::string record = RecordedCommand("read-memory", { 10001, 0, 4000000000u }).getResponse();
-    EXPECT_NE(record.find("\"description\" : \"10001 (0x2711) Command disallowed when security is enabled.\""),
-              std::string::npos)
-        << record;
-    EXPECT_NE(record.find("\"value\" : 10001"), std::string::npos) << record;
-    EXPECT_NE(record.find("[ 0, 4000000000 ]"), std::string::npos) << record;
 }
