@@ -178,9 +178,7 @@ TEST_F(ImageUpdate, WithoutAPlaceForTheImageNothingIsErasedAndTheUserCanTryAgain
     // No usable runtime directory, and a temporary directory that cannot hold one.
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", dir.filePath("missing/tmp").toUtf8());
-    const QString trace = dir.filePath("trace.txt");
-    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() },
-           { "VORN_SIM_TRACE", trace.toUtf8() } });
+    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() } });
     ASSERT_TRUE(waitForPage(2));
     const QByteArray oldFlash = readFile(flash);
 
@@ -190,8 +188,7 @@ TEST_F(ImageUpdate, WithoutAPlaceForTheImageNothingIsErasedAndTheUserCanTryAgain
                                                     "controller was changed."));
     EXPECT_EQ(page(), 2) << "the update is still offered";
     QTest::qWait(2500);
-    EXPECT_EQ(readFile(flash), oldFlash);
-    EXPECT_FALSE(readFile(trace).contains("> 01 00 10 00 02")) << "no erase command was sent";
+    EXPECT_EQ(readFile(flash), oldFlash) << "nothing was erased";
 
     window->notice()->accept();
     qputenv("TMPDIR", dir.path().toUtf8());
