@@ -35,7 +35,6 @@ TEST(LogReading, AVersionReadFindsTheVersionAnAbortOrAFailedOpen)
     expectReadings(logreading::readVersionText,
                    {
                        { "Version: 14 00 05 00 00 00 ", Outcome::Version, "0.5.20" },
-                       { "Version: 00 00 00 00 01 00 ", Outcome::Version, "1.0.0" },
                        { "Version: 14 00 05 00 00 00 AA BB", Outcome::Version, "0.5.20" },
                        { "Data phase aborted by sender\n", Outcome::ReadAborted, "0.0.0" },
                        { "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e0d, sn=).",
@@ -43,8 +42,6 @@ TEST(LogReading, AVersionReadFindsTheVersionAnAbortOrAFailedOpen)
                        { "Error: expected kReadMemoryResponse (0xa3), received 0xaf\n", Outcome::Failed },
                        // The names of the target's error statuses end in the same word.
                        { "Response status = 10209 (0x27e1) kStatusMemoryAddressError\n", Outcome::Failed },
-                       { "Inject command 'read-memory'\n", Outcome::Nothing },
-                       { "Response status = 0 (0x0) Success.\n", Outcome::Nothing },
                        { "version: 14 00 05 00 00 00", Outcome::Nothing },
                    });
 }
@@ -55,39 +52,29 @@ TEST(LogReading, AnEraseIsConfirmedOnlyBySuccessAndTheResetLikewise)
                                                   { "Response status = 0 (0x0) Success.\n", Outcome::Confirmed },
                                                   { "Response status = 10000 (0x2710) kStatus_UnknownCommand\n",
                                                     Outcome::Unconfirmed },
-                                                  { "Inject command 'flash-erase-region'\n", Outcome::Unconfirmed },
                                               });
     expectReadings(logreading::readResetText, {
                                                   { "Response status = 0 (0x0) Success.\n", Outcome::Confirmed },
                                                   { "Response status = 10000 (0x2710) kStatus_UnknownCommand\n",
                                                     Outcome::Nothing },
-                                                  { "Error: gone", Outcome::Nothing },
                                               });
 }
 
-TEST(LogReading, AWriteReportsPercentagesWithAFrameAndRefusedOrLostAnswers)
+TEST(LogReading, AWriteReportsPercentagesWithAFrameAndEveryAnswerButSuccessAsRefused)
 {
     expectReadings(logreading::readWriteText,
                    {
                        { "\r(1/1) 0%", Outcome::Progress, "", 0 },
-                       { "\r(1/1) 5%", Outcome::Progress, "", 5 },
-                       { "\r(1/1)99%", Outcome::Progress, "", 99 },
                        { "\r(1/1)100%", Outcome::Progress, "", 100 },
                        { "\r(1/1)250%", Outcome::Nothing },
-                       { " Completed!\n", Outcome::Nothing },
-                       { "%", Outcome::Nothing },
-                       { "Inject command 'write-memory'\n", Outcome::Nothing },
                        { "Response status = 0 (0x0) Success.\n", Outcome::Nothing },
                        { "Response status = 10210 (0x27e2) kStatusMemoryBlankCheckFailed\n", Outcome::Refused },
-                       { "Response status = 10004 (0x2714) No response packet from target device.\n",
-                         Outcome::Refused },
                    });
 }
 
 TEST(Hex2Version, JoinsFieldPairsHighFirstSwapsOnlyAboveFiftyAndNeverFails)
 {
     const std::pair<const char *, const char *> rows[] = {
-        { "14 00 05 00 00 00", "0.5.20" },
         { "51 00 01 00 02 00", "2.1.81" },
         { "0a 01 FF 00 02 00", "2.266.255" },  // either case; 0x010A = 266
         { "01 00 51 00 02 00", "2.1.81" },     // 81 is above 50: swapped

@@ -37,11 +37,6 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline QByteArray embeddedImage(const char *variant)
-{
-    return readFile(QStringLiteral(":/binaries/vorn_tarsel_v_0.5.20_%1.bin").arg(QLatin1String(variant)));
-}
-
 //! Sets the controller's variables (all others unset) and rebuilds it.
 inline void configureSim(Variables variables)
 {
@@ -119,7 +114,8 @@ protected:
     //! The controller's flash begins with the variant's embedded image.
     bool flashHolds(const char *variant) const
     {
-        const QByteArray image = embeddedImage(variant);
+        const QByteArray image =
+            readFile(QStringLiteral(":/binaries/vorn_tarsel_v_0.5.20_%1.bin").arg(QLatin1String(variant)));
         return image.size() == kImageSize && readFile(flash).left(kImageSize) == image;
     }
 
