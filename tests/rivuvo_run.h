@@ -39,7 +39,4 @@ struct RivuvoRun
         printed = testing::internal::GetCapturedStdout();
         Log::setLogger(nullptr);
     }
-
-    //! All logged texts joined, for substring checks.
-    std::string joined() const { return texts.join("").toStdString(); }
 };

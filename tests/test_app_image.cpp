@@ -101,24 +101,6 @@ TEST_F(PrivateImageTest, OnlyARegularFileWithExactlyTheImageCounts)
     EXPECT_EQ(readFile(decoy), image);
 }
 
-class ImageUpdate : public WindowTest
-{
-protected:
-    //! One successful update, with the copy handed to the engine checked while
-    //! the update runs.
-    void update()
-    {
-        openFast({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() } });
-        startUpdate();
-        EXPECT_TRUE(isPrivateDirectory(QFileInfo(window->updateFilePath()).absolutePath()));
-        ASSERT_TRUE(waitForPage(4)) << "page " << page();
-        EXPECT_TRUE(flashHolds("smoked"));
-        EXPECT_EQ(labelText(*window, "lblFinishedVersion"), "0.5.20");
-        EXPECT_FALSE(QFileInfo::exists(window->updateFilePath())) << "the image copy is deleted after the write";
-        EXPECT_FALSE(noticeOpen());
-    }
-};
-
 //! What may stand at the name the image copy once had in the current directory.
 struct Planted
 {
@@ -126,11 +108,6 @@ struct Planted
     //! Plants it at @a old; @a decoy is a file that is no image.
     void (*plant)(const QString &old, const QString &decoy);
 };
-
-void PrintTo(const Planted &planted, std::ostream *out)
-{
-    *out << planted.name;
-}
 
 const Planted kPlanted[] = {
     { "NonEmptyDirectory", [](const QString &old, const QString &) { ASSERT_TRUE(QDir().mkpath(old + "/inside")); } },
@@ -147,7 +124,7 @@ const Planted kPlanted[] = {
       [](const QString &old, const QString &) { ASSERT_TRUE(QDir().rmdir(QFileInfo(old).absolutePath())); } },
 };
 
-class OldImagePlace : public ImageUpdate, public ::testing::WithParamInterface<Planted>
+class OldImagePlace : public WindowTest, public ::testing::WithParamInterface<Planted>
 {
 };
 
@@ -161,7 +138,16 @@ TEST_P(OldImagePlace, WhateverStandsThereIsLeftAloneAndOnlyTheImageReachesTheCon
     writeFile(decoy, "not a firmware image");
     GetParam().plant(old, decoy);
     const QFileInfo before(old);
-    update();
+
+    openFast({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() } });
+    startUpdate();
+    EXPECT_TRUE(isPrivateDirectory(QFileInfo(window->updateFilePath()).absolutePath()));
+    ASSERT_TRUE(waitForPage(4)) << "page " << page();
+    EXPECT_TRUE(flashHolds("smoked"));
+    EXPECT_EQ(labelText(*window, "lblFinishedVersion"), "0.5.20");
+    EXPECT_FALSE(QFileInfo::exists(window->updateFilePath())) << "the image copy is deleted after the write";
+    EXPECT_FALSE(noticeOpen());
+
     const QFileInfo after(old);
     EXPECT_EQ(after.isDir(), before.isDir());
     EXPECT_EQ(after.isSymLink(), before.isSymLink());
@@ -172,6 +158,8 @@ TEST_P(OldImagePlace, WhateverStandsThereIsLeftAloneAndOnlyTheImageReachesTheCon
 
 INSTANTIATE_TEST_SUITE_P(AtTheOldPlace, OldImagePlace, ::testing::ValuesIn(kPlanted),
                          [](const ::testing::TestParamInfo<Planted> &info) { return std::string(info.param.name); });
+
+using ImageUpdate = WindowTest;
 
 TEST_F(ImageUpdate, WithoutAPlaceForTheImageNothingIsErasedAndTheUserCanTryAgain)
 {

@@ -18,11 +18,6 @@ std::vector<std::string> withDevice(const std::vector<std::string> &words, const
     return all;
 }
 
-bool has(const RivuvoRun &run, const std::string &text)
-{
-    return run.joined().find(text) != std::string::npos;
-}
-
 TEST(RivuvoFailures, RefusedOptionsAreReportedWithTheUsageLineBeforeAnyDevice)
 {
     SimEnvironment sim({ { "VORN_SIM_VARIANT", "none" } });
@@ -97,7 +92,7 @@ TEST(RivuvoFailures, AMissingOrLateResponseIsNoResponseAndReachesTheShellAsTwent
     SimEnvironment sim({ { "VORN_SIM_FAULT", "silent:flash-erase-region" } });
     RivuvoRun run(withDevice({ "flash-erase-region", "0", "0x1000" }));
     EXPECT_EQ(run.code, 10004);
-    EXPECT_TRUE(has(run, "sendCommandGetResponse.readPacket error 5.\n"));
+    EXPECT_TRUE(run.texts.contains("sendCommandGetResponse.readPacket error 5.\n"));
     EXPECT_EQ(run.texts.last(), "Response status = 10004 (0x2714) No response packet from target device.\n");
 
     // An answer later than the time-out given is missing as well.
@@ -119,7 +114,8 @@ TEST(RivuvoFailures, TheTargetAbortingAWriteEndsItWithItsStatus)
     RivuvoRun run(withDevice({ "write-memory", "0", std::string("{{") + std::string(400, 'a') + "}}" }));
     // The host does not poll for aborts while it sends, so it learns of it
     // only from the final response, after its last packet.
-    EXPECT_TRUE(has(run, "Response status = 10002 (0x2712) kStatus_AbortDataPhase\n")) << run.joined();
+    EXPECT_TRUE(run.texts.contains("Response status = 10002 (0x2712) kStatus_AbortDataPhase\n"))
+        << run.texts.join("").toStdString();
     EXPECT_EQ(run.texts.last(), "Wrote 200 of 200 bytes.\n");
 }
 
