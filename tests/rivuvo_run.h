@@ -40,3 +40,11 @@ struct RivuvoRun
         Log::setLogger(nullptr);
     }
 };
+
+//! A command for the controller the tests plug in, with a short packet time-out.
+inline std::vector<std::string> withDevice(const std::vector<std::string> &words, const char *timeout = "300")
+{
+    std::vector<std::string> all = { "-t", timeout, "-u", "0x3b7c,0x5e03", "--" };
+    all.insert(all.end(), words.begin(), words.end());
+    return all;
+}

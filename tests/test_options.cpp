@@ -144,12 +144,6 @@ TEST(OptionParser, ReadsEachWrittenFormUnderEachControlAndStopsWhereTheOptionsEn
     }
 }
 
-TEST(OptionParser, NamesItselfAfterTheLastSlashOnly)
-{
-    EXPECT_STREQ(Options("/usr/local/bin/rivuvo", kDriverTable).name(), "rivuvo");
-    EXPECT_STREQ(Options("C:\\tools\\rivuvo", kDriverTable).name(), "C:\\tools\\rivuvo");
-}
-
 TEST(OptArgvIter, StopsAtANullWordWithinTheCount)
 {
     const char *const words[] = {"a", nullptr, "c"};

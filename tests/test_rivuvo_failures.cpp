@@ -11,13 +11,6 @@ using simtest::TempDir;
 
 namespace {
 
-std::vector<std::string> withDevice(const std::vector<std::string> &words, const char *timeout = "300")
-{
-    std::vector<std::string> all = { "-t", timeout, "-u", "0x3b7c,0x5e03", "--" };
-    all.insert(all.end(), words.begin(), words.end());
-    return all;
-}
-
 TEST(RivuvoFailures, RefusedOptionsAreReportedWithTheUsageLineBeforeAnyDevice)
 {
     SimEnvironment sim({ { "VORN_SIM_VARIANT", "none" } });
