@@ -1,42 +1,15 @@
 // A controller that is plugged in but may not be opened, told apart from
 // one that is not there, by the engine's helper and by the console tool.
 #include "blfwk/UsbHidPresence.h"
-#include "sim_test_support.h"
+#include "rivuvo_run.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <string>
 
 using simtest::SimEnvironment;
-using simtest::TempDir;
 
 namespace {
 
 const char kOpenFailure[] = "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e03, sn=).";
-
-struct ToolRun
-{
-    int code = -1;
-    std::string out;
-    std::string err;
-    std::string both; //!< standard output and error in the order written
-};
-
-ToolRun runTool(const std::string &arguments)
-{
-    TempDir dir;
-    const std::string tool = std::string(RIVUVO_SIM_PATH) + " " + arguments;
-    ToolRun run;
-    const int status = std::system((tool + " >" + dir.file("out") + " 2>" + dir.file("err")).c_str());
-    EXPECT_TRUE(WIFEXITED(status));
-    run.code = WEXITSTATUS(status);
-    run.out = simtest::readFile(dir.file("out"));
-    run.err = simtest::readFile(dir.file("err"));
-    EXPECT_EQ(std::system((tool + " >" + dir.file("both") + " 2>&1").c_str()), status);
-    run.both = simtest::readFile(dir.file("both"));
-    return run;
-}
 
 TEST(RivuvoAccess, ARefusedControllerIsPresentAndAnotherVariantIsNot)
 {

@@ -1,5 +1,4 @@
 #include "rivuvo_run.h"
-#include "sim_test_support.h"
 
 #include <fstream>
 

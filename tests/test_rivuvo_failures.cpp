@@ -1,9 +1,7 @@
 #include "rivuvo_run.h"
-#include "sim_test_support.h"
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <string>
 
 using simtest::SimEnvironment;
@@ -93,11 +91,8 @@ TEST(RivuvoFailures, AMissingOrLateResponseIsNoResponseAndReachesTheShellAsTwent
     EXPECT_EQ(RivuvoRun(withDevice({ "read-memory", "0x70006", "6" }, "200")).code, 10004);
 
     // The console tool hands the code to the shell, which keeps its low byte.
-    const std::string command = std::string("VORN_SIM_FAULT='silent:flash-erase-region*' ") + RIVUVO_SIM_PATH +
-                                " -t 100 -u -- flash-erase-region 0 0x1000 >/dev/null";
-    int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 20);
+    SimEnvironment silent({ { "VORN_SIM_FAULT", "silent:flash-erase-region*" } });
+    EXPECT_EQ(runTool("-t 100 -u -- flash-erase-region 0 0x1000").code, 20);
 }
 
 TEST(RivuvoFailures, TheTargetAbortingAWriteEndsItWithItsStatus)
