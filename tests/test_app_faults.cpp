@@ -32,6 +32,11 @@ struct FaultGroup
     std::vector<std::string> faults;
 };
 
+void PrintTo(const FaultGroup &group, std::ostream *out)
+{
+    *out << group.name;
+}
+
 // The image is 458,764 bytes in 56-byte packets: the write's exchange is the
 // command (report 1), its answer (2), data packets 3 to 8195 and the final
 // answer (8196); 4099 is the middle packet.

@@ -68,8 +68,6 @@ TEST(RivuvoFailures, UnknownCommandWordsAreQuotedWholeAndNothingIsOpened)
 TEST(RivuvoFailures, TransportsOtherThanUsbAreRefusedByTheSession)
 {
     EXPECT_EQ(RivuvoRun({ "--", "reset" }).texts, QStringList{ "Error: Unsupported peripheral type(1)." });
-    EXPECT_EQ(RivuvoRun({ "-b", "spi,1000", "--", "reset" }).texts,
-              QStringList{ "Error: Unsupported peripheral type(2)." });
     // With -u, no bridge word names a command, so the pre-config command fails.
     EXPECT_EQ(RivuvoRun({ "-u", "-b", "spi,1000,2,3", "--", "reset" }).texts,
               QStringList{ "Error: invalid command or arguments 'spi 1000 2 3'\n" });
