@@ -102,12 +102,16 @@ TEST_F(UpdateSequence, ARefusedLastWritePacketFailsButAnUnconfirmedResetAfterItI
     EXPECT_EQ(page(), 4) << "finished";
 }
 
-class AccessHint : public WindowTest
+using AccessHint = WindowTest;
+
+TEST_F(AccessHint, ShowsWhileARefusedControllerIsPluggedInAndGoesWhenItOpensOrIsUnplugged)
 {
-protected:
-    //! Watches the hint over several rounds through all four variants.
-    bool hintStays(bool shown)
-    {
+    open({ { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FAULT", "denied" } });
+    window->setDeviceTiming(kFastTickMs, kFastTimeoutMs);
+    QLabel *hint = window->findChild<QLabel *>(QStringLiteral("lblAccessHint"));
+    ASSERT_NE(hint, nullptr);
+    // Watches the hint over several rounds through all four variants.
+    auto hintStays = [&](bool shown) {
         bool stayed = true;
         waitFor(
             [&] {
@@ -116,17 +120,7 @@ protected:
             },
             12 * vorn::kVariantCount * kFastTickMs);
         return stayed;
-    }
-
-    QLabel *hint = nullptr;
-};
-
-TEST_F(AccessHint, ShowsWhileARefusedControllerIsPluggedInAndGoesWhenItOpensOrIsUnplugged)
-{
-    open({ { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FAULT", "denied" } });
-    window->setDeviceTiming(kFastTickMs, kFastTimeoutMs);
-    hint = window->findChild<QLabel *>(QStringLiteral("lblAccessHint"));
-    ASSERT_NE(hint, nullptr);
+    };
     EXPECT_FALSE(hint->isVisible());
     ASSERT_TRUE(waitFor([&] { return hint->isVisible(); }));
     EXPECT_EQ(page(), 0);

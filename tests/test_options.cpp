@@ -98,8 +98,6 @@ TEST(OptionParser, ReadsEachWrittenFormUnderEachControlAndStopsWhereTheOptionsEn
          {"-p", "-d", "--port", "--", "--help=x", "-t"},
          {{'p', "-d"}, {'p', "--"}, {'?', "x"}, {'t', kNull}, {kEnd, kNull}},
          "rivuvo: option --help does NOT take an argument.\nrivuvo: argument required for -t option.\n", 6, false},
-        {"a missing required value of a long option", kDriverTable, Options::DEFAULT, {"--port"},
-         {{'p', kNull}, {kEnd, kNull}}, "rivuvo: argument required for --port option.\n", 1, false},
         {"quiet keeps the results but writes nothing", kDriverTable, Options::QUIET,
          {"--ver", "-x", "--help=1", "--zzz", "-p"},
          {{Options::AMBIGUOUS, "ver"}, {Options::BADCHAR, "x"}, {'?', "1"}, {Options::BADKWD, "zzz"}, {'p', kNull},
@@ -144,12 +142,6 @@ TEST(OptionParser, ReadsEachWrittenFormUnderEachControlAndStopsWhereTheOptionsEn
         EXPECT_EQ(p.index, c.index) << c.behaviour;
         EXPECT_EQ(p.explicitEnd, c.explicitEnd) << c.behaviour;
     }
-}
-
-TEST(OptionParser, NamesItselfAfterTheLastSlashOnly)
-{
-    EXPECT_STREQ(Options("/usr/local/bin/rivuvo", kDriverTable).name(), "rivuvo");
-    EXPECT_STREQ(Options("C:\\tools\\rivuvo", kDriverTable).name(), "C:\\tools\\rivuvo");
 }
 
 TEST(OptArgvIter, StopsAtANullWordWithinTheCount)

@@ -2,85 +2,45 @@
 // one that is not there, by the engine's helper and by the console tool.
 #include "blfwk/UsbHidPresence.h"
 #include "rivuvo_run.h"
-#include "sim_test_support.h"
 
-#include <cstdlib>
 #include <string>
 
 using simtest::SimEnvironment;
-using simtest::TempDir;
 
 namespace {
 
 const char kOpenFailure[] = "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e03, sn=).";
 
-struct ToolRun
+TEST(RivuvoAccess, ARefusedControllerIsPresentAndAnotherVariantIsNot)
 {
-    int code = -1;
-    std::string out;
-    std::string err;
-    std::string both; //!< standard output and error in the order written
-};
-
-ToolRun runTool(const std::string &arguments)
-{
-    TempDir dir;
-    const std::string tool = std::string(RIVUVO_SIM_PATH) + " " + arguments;
-    ToolRun run;
-    const int status = std::system((tool + " >" + dir.file("out") + " 2>" + dir.file("err")).c_str());
-    EXPECT_TRUE(WIFEXITED(status));
-    run.code = WEXITSTATUS(status);
-    run.out = simtest::readFile(dir.file("out"));
-    run.err = simtest::readFile(dir.file("err"));
-    EXPECT_EQ(std::system((tool + " >" + dir.file("both") + " 2>&1").c_str()), status);
-    run.both = simtest::readFile(dir.file("both"));
-    return run;
-}
-
-TEST(RivuvoAccess, ARefusedControllerIsPresentAndTheEngineKeepsItsOwnText)
-{
-    {
-        SimEnvironment sim({ { "VORN_SIM_FAULT", "denied" } });
-        RivuvoRun run({ "-u", "0x3b7c,0x5e03", "--", "read-memory", "0x70006", "6" });
-        EXPECT_EQ(run.code, 1);
-        EXPECT_EQ(run.texts, QStringList{ kOpenFailure });
-        EXPECT_TRUE(blfwk::isUsbHidDevicePresent(0x3b7c, 0x5e03));
-        EXPECT_FALSE(blfwk::isUsbHidDevicePresent(0x3b7c, 0x5e0d));
-        EXPECT_FALSE(blfwk::isUsbHidDevicePresent(0, 0)) << "a zero ID would list any device";
-    }
-    SimEnvironment sim({ { "VORN_SIM_VARIANT", "none" } });
-    EXPECT_FALSE(blfwk::isUsbHidDevicePresent(0x3b7c, 0x5e03));
+    SimEnvironment sim({ { "VORN_SIM_FAULT", "denied" } });
+    EXPECT_TRUE(blfwk::isUsbHidDevicePresent(0x3b7c, 0x5e03));
+    EXPECT_FALSE(blfwk::isUsbHidDevicePresent(0x3b7c, 0x5e0d));
+    EXPECT_FALSE(blfwk::isUsbHidDevicePresent(0, 0)) << "a zero ID would list any device";
 }
 
 TEST(RivuvoAccess, TheConsoleToolAddsTheHintOnlyWhenThePluggedInControllerIsRefused)
 {
-    const std::string versionRead = "-u 0x3b7c,0x5e03 -- read-memory 0x70006 6";
     const std::string failureLine = std::string(kOpenFailure) + "\n";
-    {
-        SimEnvironment sim({ { "VORN_SIM_FAULT", "denied" } });
-        ToolRun run = runTool(versionRead);
-        EXPECT_EQ(run.code, 1);
-        EXPECT_EQ(run.out, failureLine);
-        EXPECT_EQ(run.err.rfind("rivuvo: the controller is plugged in, but this user may not open it.", 0), 0u)
-            << run.err;
-        EXPECT_NE(run.err.find("60-kelvo-updater.rules"), std::string::npos);
-        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line, ended";
-        EXPECT_EQ(run.both, failureLine + run.err);
+    SimEnvironment sim({ { "VORN_SIM_FAULT", "denied" } });
+    ToolRun run = runTool("-u 0x3b7c,0x5e03 -- read-memory 0x70006 6");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, failureLine);
+    EXPECT_EQ(run.err.rfind("rivuvo: the controller is plugged in, but this user may not open it.", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("60-kelvo-updater.rules"), std::string::npos);
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line, ended";
+    EXPECT_EQ(run.both, failureLine + run.err);
 
-        // Another variant is not there at all: no hint.
-        ToolRun other = runTool("-u 0x3b7c,0x5e0d -- read-memory 0x70006 6");
-        EXPECT_EQ(other.code, 1);
-        EXPECT_EQ(other.err, "");
-        // A failure that is not the open's says nothing about access.
-        ToolRun words = runTool("-u 0x3b7c,0x5e03 -- reset now");
-        EXPECT_EQ(words.code, 1);
-        EXPECT_EQ(words.err, "");
-    }
-    SimEnvironment sim({ { "VORN_SIM_VARIANT", "none" } });
-    ToolRun absent = runTool(versionRead);
-    EXPECT_EQ(absent.code, 1);
-    EXPECT_EQ(absent.out, failureLine) << "the line is ended on the console";
-    EXPECT_EQ(absent.err, "");
+    // Another variant is not there at all: no hint.
+    ToolRun other = runTool("-u 0x3b7c,0x5e0d -- read-memory 0x70006 6");
+    EXPECT_EQ(other.code, 1);
+    EXPECT_EQ(other.out, "Error: UsbHidPeripheral() cannot open USB HID device (vid=0x3b7c, pid=0x5e0d, sn=).\n")
+        << "the line is ended on the console";
+    EXPECT_EQ(other.err, "");
+    // A failure that is not the open's says nothing about access.
+    ToolRun words = runTool("-u 0x3b7c,0x5e03 -- reset now");
+    EXPECT_EQ(words.code, 1);
+    EXPECT_EQ(words.err, "");
 }
 
 } // namespace
