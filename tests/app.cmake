@@ -3,6 +3,7 @@
 vorn_add_gtest(test_app
   SOURCES
     test_app_logreading.cpp test_app_window.cpp test_app_faults.cpp test_app_image.cpp window_driver.h
+    sim_test_support.h sim_test_support.cpp packets.h
     gui_test_main.cpp
   LIBS vorn_app blfwk vornsim vorn_resources Qt5::Widgets Qt5::Test)
 

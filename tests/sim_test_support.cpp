@@ -19,7 +19,14 @@ namespace simtest {
 
 namespace {
 
-void configure(SimEnvironment::Variables variables)
+void put(int fd, const Bytes &frame)
+{
+    ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+}
+
+} // namespace
+
+void configureSim(SimEnvironment::Variables variables)
 {
     for (const char *name : { "VORN_SIM_VARIANT", "VORN_SIM_VERSION", "VORN_SIM_FLASH", "VORN_SIM_MAX_PACKET",
                               "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_TRACE", "VORN_HID_SOCKET" })
@@ -33,21 +40,14 @@ void configure(SimEnvironment::Variables variables)
     vornsim_reconfigure();
 }
 
-void put(int fd, const Bytes &frame)
-{
-    ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
-}
-
-} // namespace
-
 SimEnvironment::SimEnvironment(Variables variables)
 {
-    configure(variables);
+    configureSim(variables);
 }
 
 SimEnvironment::~SimEnvironment()
 {
-    configure({});
+    configureSim({});
 }
 
 TempDir::TempDir()

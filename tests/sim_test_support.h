@@ -32,6 +32,9 @@ public:
     ~SimEnvironment();
 };
 
+//! Sets the controller's variables (all others unset) and rebuilds it.
+void configureSim(SimEnvironment::Variables variables);
+
 //! A directory of its own under the system's temporary directory, removed
 //! with everything in it at the end.
 class TempDir

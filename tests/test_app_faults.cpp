@@ -101,8 +101,8 @@ protected:
     {
         SCOPED_TRACE(fault);
         flash = dir.filePath(QString::fromStdString("flash-" + fault).replace(':', '-'));
-        openWatched({ { "VORN_SIM_VARIANT", kVariant }, { "VORN_SIM_FLASH", flash.toUtf8() },
-                      { "VORN_SIM_FAULT", QByteArray::fromStdString(fault) } });
+        openWatched({ { "VORN_SIM_VARIANT", kVariant }, { "VORN_SIM_FLASH", flash.toStdString() },
+                      { "VORN_SIM_FAULT", fault } });
         ASSERT_TRUE(waitForPage(2)) << "update not offered";
         window->on_pushButton_clicked();
 
@@ -125,7 +125,7 @@ protected:
         {
             window->notice()->accept();
         }
-        const Variables clean = { { "VORN_SIM_VARIANT", kVariant }, { "VORN_SIM_FLASH", flash.toUtf8() } };
+        const Variables clean = { { "VORN_SIM_VARIANT", kVariant }, { "VORN_SIM_FLASH", flash.toStdString() } };
         page() == 4 ? openWatched(clean) : configureSim(clean);
         ASSERT_TRUE(waitFor([&] { return page() == 1 || page() == 2; }));
         if (page() == 1)

@@ -141,7 +141,7 @@ TEST_P(OldImagePlace, WhateverStandsThereIsLeftAloneAndOnlyTheImageReachesTheCon
     const bool wasSymLink = planted.isSymLink();
     const QDateTime modified = planted.lastModified();
 
-    openFast({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() } });
+    openFast({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toStdString() } });
     startUpdate();
     EXPECT_TRUE(isPrivateDirectory(QFileInfo(window->updateFilePath()).absolutePath()));
     ASSERT_TRUE(waitForPage(4)) << "page " << page();
@@ -168,7 +168,7 @@ TEST_F(ImageUpdate, WithoutAPlaceForTheImageNothingIsErasedAndTheUserCanTryAgain
     // No usable runtime directory, and a temporary directory that cannot hold one.
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", dir.filePath("missing/tmp").toUtf8());
-    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() } });
+    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toStdString() } });
     ASSERT_TRUE(waitForPage(2));
     const QByteArray oldFlash = readFile(flash);
 

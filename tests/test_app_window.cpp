@@ -63,7 +63,7 @@ TEST_F(UpdateSequence, AWorkerDeletesItselfAndLeavesNoLoggerBehind)
 TEST_F(UpdateSequence, AClickDuringAVersionReadStartsTheEraseOnceTheReadHasEnded)
 {
     // Every read takes most of the time between two polls.
-    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toUtf8() },
+    open({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toStdString() },
            { "VORN_SIM_FAULT", "delay:read-memory:800*" } });
     window->setDeviceTiming(kFastTickMs, 0);
     ASSERT_TRUE(waitForPage(2));
@@ -81,7 +81,7 @@ TEST_F(UpdateSequence, AClickDuringAVersionReadStartsTheEraseOnceTheReadHasEnded
 TEST_F(UpdateSequence, ARefusedLastWritePacketFailsButAnUnconfirmedResetAfterItIsTold)
 {
     // Both answers come after the host has sent the whole image.
-    auto settle = [this](const QByteArray &fault) {
+    auto settle = [this](const std::string &fault) {
         openFast({ { "VORN_SIM_VARIANT", "steel_gray" }, { "VORN_SIM_FAULT", fault } });
         QSignalSpy progress(window.get(), &MainWindow::progressShown);
         startUpdate();

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -49,16 +48,13 @@ Outcome run(const QString &program, const QStringList &arguments, const QList<QP
     process.setWorkingDirectory(directory);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(program, arguments);
-    Outcome result;
     if (!process.waitForFinished(seconds * 1000))
     {
         process.kill();
         process.waitForFinished();
         ADD_FAILURE() << program.toStdString() << " did not end within " << seconds << " s";
     }
-    result.output = process.readAllStandardOutput();
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return result;
+    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput() };
 }
 
 //! A production program under vornsim-hidraw.
@@ -73,15 +69,11 @@ QString imagePath(const char *variant)
     return QString(VORN_FIRMWARE_DIR "/vorn_tarsel_v_0.5.20_%1.bin").arg(variant);
 }
 
-QByteArray image(const char *variant)
+//! The flash file begins with the variant's whole image, byte for byte.
+bool flashHolds(const std::string &flash, const char *variant)
 {
-    QFile file(imagePath(variant));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray flashStart(const std::string &path, int size)
-{
-    return QByteArray::fromStdString(readFile(path)).left(size);
+    const std::string image = readFile(imagePath(variant).toStdString());
+    return image.size() == 458764 && readFile(flash).compare(0, image.size(), image) == 0;
 }
 
 //! The window's unattended walkthrough under vornsim-hidraw, saving its pages in @a dir.
@@ -100,8 +92,6 @@ using ThroughTheSystemLibrary = ::testing::TestWithParam<const char *>;
 TEST_P(ThroughTheSystemLibrary, ProductionRivuvoUpdatesAsTheSimProgramDoes)
 {
     TempDir dir;
-    const QByteArray expected = image("black");
-    ASSERT_EQ(expected.size(), 458764);
     const std::string realFlash = dir.file("real.bin");
     const std::string simFlash = dir.file("sim.bin");
     auto settings = [&](const std::string &flash) {
@@ -121,7 +111,7 @@ TEST_P(ThroughTheSystemLibrary, ProductionRivuvoUpdatesAsTheSimProgramDoes)
         EXPECT_EQ(real.output, sim.output) << step.toStdString();
         EXPECT_TRUE(real.output.contains("Response status = 0 (0x0) Success")) << step.toStdString();
     }
-    EXPECT_EQ(flashStart(realFlash, expected.size()), expected);
+    EXPECT_TRUE(flashHolds(realFlash, "black"));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPacketSize, ThroughTheSystemLibrary, ::testing::Values("56", "8192"),
@@ -139,8 +129,7 @@ TEST_P(ProductionWindow, WalkthroughReachesTheFinishedPage)
         dir, "60", { { "VORN_SIM_VARIANT", variant }, { "VORN_SIM_FLASH", QString::fromStdString(flash) } }, 70);
     EXPECT_EQ(window.exitCode, 0) << window.output.right(2000).toStdString();
     EXPECT_TRUE(window.output.contains("walkthrough: finished page reached"));
-    const QByteArray expected = image(variant);
-    EXPECT_EQ(flashStart(flash, expected.size()), expected);
+    EXPECT_TRUE(flashHolds(flash, variant));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryVariant, ProductionWindow, ::testing::ValuesIn(vorn::kVariants),
@@ -169,8 +158,7 @@ TEST(ProductionWindowUnplug, ReturnsToPollingAndASecondWalkthroughFinishes)
     const Outcome second = walkthrough(dir, "60", { { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FLASH", flash } }, 70);
     EXPECT_EQ(second.exitCode, 0) << second.output.right(2000).toStdString();
     EXPECT_TRUE(second.output.contains("walkthrough: finished page reached"));
-    const QByteArray expected = image("black");
-    EXPECT_EQ(flashStart(flash.toStdString(), expected.size()), expected);
+    EXPECT_TRUE(flashHolds(flash.toStdString(), "black"));
 }
 
 // The node is there, but the user may not open it.

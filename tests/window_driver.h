@@ -4,6 +4,7 @@
 // user would: wait for a page, click UPDATE, read the controller's flash.
 #include "mainwindow.h"
 #include "sim/vornsim_control.h"
+#include "sim_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +17,7 @@
 #include <QTest>
 
 #include <functional>
-#include <initializer_list>
 #include <memory>
-#include <utility>
 
 namespace windowtest {
 
@@ -28,27 +27,13 @@ constexpr int kFastTickMs = 50;
 constexpr int kFastTimeoutMs = 400;
 constexpr int kStepWaitMs = 15000;
 
-using Variables = std::initializer_list<std::pair<const char *, QByteArray>>;
+using Variables = simtest::SimEnvironment::Variables;
+using simtest::configureSim;
 
 inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-//! Sets the controller's variables (all others unset) and rebuilds it.
-inline void configureSim(Variables variables)
-{
-    for (const char *name : { "VORN_SIM_VARIANT", "VORN_SIM_VERSION", "VORN_SIM_FLASH", "VORN_SIM_MAX_PACKET",
-                              "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_TRACE", "VORN_HID_SOCKET" })
-    {
-        qunsetenv(name);
-    }
-    for (const auto &variable : variables)
-    {
-        qputenv(variable.first, variable.second);
-    }
-    vornsim_reconfigure();
 }
 
 inline bool waitFor(const std::function<bool()> &condition, int timeoutMs = kStepWaitMs)
