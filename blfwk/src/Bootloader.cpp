@@ -6,7 +6,7 @@
 #include "blfwk/UsbHidPeripheral.h"
 #include "blfwk/format_string.h"
 
-#include <chrono>
+#include <ctime>
 #include <memory>
 #include <stdexcept>
 
@@ -51,12 +51,16 @@ Bootloader::~Bootloader()
 
 void Bootloader::inject(Command &cmd)
 {
-    // Elapsed time, not the process's CPU time: reading that is a system call
-    // per command, and the window's process has other threads.
-    const auto start = std::chrono::steady_clock::now();
+    // The timing line is a debug text: the processor clock, a system call, is
+    // read only when that text will be shown.
+    const Logger *logger = Log::getLogger();
+    const bool timed = logger && logger->getFilterLevel() >= Logger::kDebug;
+    const clock_t start = timed ? std::clock() : 0;
     cmd.sendTo(*m_hostPacketizer);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    Log::debug("  - took %2.3f seconds\n", took.count());
+    if (timed)
+    {
+        Log::debug("  - took %2.3f seconds\n", static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
+    }
 }
 
 void Bootloader::flush()
