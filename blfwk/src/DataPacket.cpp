@@ -80,7 +80,11 @@ uint8_t *DataPacket::sendTo(Packetizer &device, uint32_t *bytesWritten, Progress
 
     // Each packet is read straight into the transport's outgoing report when
     // it has one: a large packet then costs one copy less.
-    uint8_t *const buffer = device.outgoingPacket() ? device.outgoingPacket() : m_packet;
+    uint8_t *buffer = device.outgoingPacket();
+    if (!buffer)
+    {
+        buffer = m_packet;
+    }
     const uint32_t packetSize = std::min(m_packetSize, device.getMaxPacketSize());
     const uint32_t dataSize = m_dataProducer->getDataSize();
     while (m_dataProducer->hasMoreData() && *bytesWritten < dataSize)
