@@ -4,22 +4,23 @@
 # either the system library or the virtual controller behind it.
 
 add_library(vorn_app OBJECT
-  accesshint.h accesshint.cpp
-  embeddedfirmware.h embeddedfirmware.cpp
-  hoverpictures.h hoverpictures.cpp
-  logreading.h logreading.cpp
   mainwindow.h mainwindow.cpp mainwindow.ui
-  noticebox.h noticebox.cpp
-  privateimage.h privateimage.cpp
-  transparentstyle.h
-  updatetexts.h
-  walkthrough.h walkthrough.cpp
-  windowstyle.h windowstyle.cpp
+  window/accesshint.h window/accesshint.cpp
+  window/embeddedfirmware.h window/embeddedfirmware.cpp
+  window/logreading.h window/logreading.cpp
+  window/noticebox.h window/noticebox.cpp
+  window/privateimage.h window/privateimage.cpp
+  window/updatetexts.h
+  window/walkthrough.h window/walkthrough.cpp
+  window/windowstyle.h window/windowstyle.cpp
+  widgets/hoverpictures.h widgets/hoverpictures.cpp
+  widgets/transparentstyle.h
   workerthread.h workerthread.cpp
   vornbutton.h vornbutton.cpp
   vornclosebutton.h vornclosebutton.cpp
   vornprogressbar.h vornprogressbar.cpp)
-set_target_properties(vorn_app PROPERTIES AUTOMOC ON AUTOUIC ON)
+set_target_properties(vorn_app PROPERTIES AUTOMOC ON AUTOUIC ON
+  AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR})
 target_include_directories(vorn_app PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(vorn_app PUBLIC blfwk Qt5::Widgets)
 

@@ -1,6 +1,6 @@
 #include "mainwindow.h"
 
-#include "walkthrough.h"
+#include "window/walkthrough.h"
 
 #include <QApplication>
 

@@ -1,14 +1,14 @@
 #include "mainwindow.h"
 
-#include "accesshint.h"
-#include "embeddedfirmware.h"
-#include "logreading.h"
+#include "window/accesshint.h"
+#include "window/embeddedfirmware.h"
+#include "window/logreading.h"
 #include "ui_mainwindow.h"
-#include "updatetexts.h"
+#include "window/updatetexts.h"
 #include "vornbutton.h"
 #include "vornclosebutton.h"
 #include "vornprogressbar.h"
-#include "windowstyle.h"
+#include "window/windowstyle.h"
 #include "workerthread.h"
 
 #include <QCoreApplication>

@@ -5,9 +5,9 @@
 #include <QPointer>
 #include <QString>
 
-#include "blfwk/controller_variants.h"
-#include "noticebox.h"
-#include "privateimage.h"
+#include "product/controller_variants.h"
+#include "window/noticebox.h"
+#include "window/privateimage.h"
 
 #include <initializer_list>
 #include <memory>

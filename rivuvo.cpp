@@ -1,8 +1,8 @@
 #include "rivuvo.h"
 
-#include "rivuvo_command.h"
-#include "rivuvo_connection.h"
-#include "rivuvo_help.h"
+#include "driver/rivuvo_command.h"
+#include "driver/rivuvo_connection.h"
+#include "driver/rivuvo_help.h"
 
 #include "blfwk/Bootloader.h"
 #include "blfwk/BusPal.h"

@@ -1,7 +1,7 @@
 #ifndef VORNBUTTON_H
 #define VORNBUTTON_H
 
-#include "hoverpictures.h"
+#include "widgets/hoverpictures.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
 #ifndef VORNCLOSEBUTTON_H
 #define VORNCLOSEBUTTON_H
 
-#include "hoverpictures.h"
+#include "widgets/hoverpictures.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #include "vornprogressbar.h"
 
-#include "transparentstyle.h"
+#include "widgets/transparentstyle.h"
 
 #include <QString>
 

@@ -8,7 +8,7 @@
 // any other text is read as a text of every step. Every text also goes to the
 // window's own slot.
 
-#include "logreading.h"
+#include "window/logreading.h"
 #include "mainwindow.h"
 #include "workerthread.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "blfwk/controller_variants.h"
+#include "product/controller_variants.h"
 
 #include <cstdint>
 #include <functional>

@@ -2,7 +2,7 @@
 // counts as the image, that nothing standing at the old place in the current
 // directory changes what the controller receives, and that without a place
 // for the copy nothing is erased.
-#include "privateimage.h"
+#include "window/privateimage.h"
 #include "window_driver.h"
 
 #include <gtest/gtest.h>

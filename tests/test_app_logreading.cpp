@@ -1,6 +1,6 @@
 // How the window reads single log texts of the engine, step by step, and how
 // it turns byte fields into a version.
-#include "logreading.h"
+#include "window/logreading.h"
 #include "mainwindow.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The production programs, linked with the system's hidapi, against the
 // controller behind an emulated hidraw node (vornsim-hidraw under umockdev).
-#include "blfwk/controller_variants.h"
+#include "product/controller_variants.h"
 #include "sim_test_support.h"
 
 #include <gtest/gtest.h>

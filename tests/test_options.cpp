@@ -1,5 +1,5 @@
 #include "blfwk/options.h"
-#include "rivuvo_help.h"
+#include "driver/rivuvo_help.h"
 
 #include <gtest/gtest.h>
 

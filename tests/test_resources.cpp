@@ -1,7 +1,7 @@
 // The embedded resources as the window and the engine use them: the images
 // per variant with their identity and version, pictures of the sizes the
 // window stretches, the fonts it asks for, and the widgets that show them.
-#include "blfwk/controller_variants.h"
+#include "product/controller_variants.h"
 #include "vornbutton.h"
 #include "vornclosebutton.h"
 #include "vornprogressbar.h"

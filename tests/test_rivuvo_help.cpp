@@ -1,5 +1,5 @@
-#include "rivuvo_connection.h"
-#include "rivuvo_help.h"
+#include "driver/rivuvo_connection.h"
+#include "driver/rivuvo_help.h"
 #include "rivuvo_run.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 // vector table, a deterministic Thumb-like program body, zero padding up to
 // 0x70000 and the 12-byte identity and version trailer the updater reads back
 // from flash. The four variants differ only in their two product IDs.
-#include "blfwk/controller_variants.h"
+#include "product/controller_variants.h"
 
 #include <cstdint>
 #include <cstdio>

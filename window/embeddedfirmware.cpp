@@ -1,6 +1,6 @@
-#include "embeddedfirmware.h"
+#include "window/embeddedfirmware.h"
 
-#include "blfwk/controller_variants.h"
+#include "product/controller_variants.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "logreading.h"
+#include "window/logreading.h"
 
-#include "embeddedfirmware.h"
+#include "window/embeddedfirmware.h"
 #include "blfwk/UsbHidPeripheral.h"
 #include "blfwk/log_texts.h"
 

@@ -1,6 +1,6 @@
-#include "hoverpictures.h"
+#include "widgets/hoverpictures.h"
 
-#include "transparentstyle.h"
+#include "widgets/transparentstyle.h"
 
 #include <QLabel>
 

@@ -1,4 +1,4 @@
-#include "privateimage.h"
+#include "window/privateimage.h"
 
 #include <QDir>
 #include <QFile>

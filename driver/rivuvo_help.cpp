@@ -1,4 +1,4 @@
-#include "rivuvo_help.h"
+#include "driver/rivuvo_help.h"
 
 #include "blfwk/options.h"
 

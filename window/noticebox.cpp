@@ -1,4 +1,4 @@
-#include "noticebox.h"
+#include "window/noticebox.h"
 
 #include <QWidget>
 

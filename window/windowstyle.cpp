@@ -1,6 +1,6 @@
-#include "windowstyle.h"
+#include "window/windowstyle.h"
 
-#include "transparentstyle.h"
+#include "widgets/transparentstyle.h"
 #include "ui_mainwindow.h"
 #include "vornbutton.h"
 #include "vornclosebutton.h"

@@ -1,4 +1,4 @@
-#include "walkthrough.h"
+#include "window/walkthrough.h"
 
 #include "mainwindow.h"
 #include "vornbutton.h"

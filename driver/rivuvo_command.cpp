@@ -1,4 +1,4 @@
-#include "rivuvo_command.h"
+#include "driver/rivuvo_command.h"
 
 #include "blfwk/Bootloader.h"
 #include "blfwk/Command.h"

@@ -1,7 +1,7 @@
-#include "accesshint.h"
+#include "window/accesshint.h"
 
 #include "blfwk/UsbHidPresence.h"
-#include "blfwk/controller_variants.h"
+#include "product/controller_variants.h"
 
 #include <QLabel>
 

@@ -1,4 +1,4 @@
-#include "rivuvo_connection.h"
+#include "driver/rivuvo_connection.h"
 
 #include "blfwk/host_types.h"
 #include "blfwk/utils.h"
