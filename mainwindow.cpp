@@ -139,6 +139,11 @@ void MainWindow::ResetDevice()
 
 void MainWindow::setDeviceTiming(int pollPeriodMs, int packetTimeoutMs)
 {
+    // A running step reads the "-t" text until its run ends: replace it only after.
+    if (currentWorker)
+    {
+        currentWorker->wait();
+    }
     killTimer(timerId);
     timerId = startTimer(pollPeriodMs, Qt::CoarseTimer);
     timeoutArg = packetTimeoutMs > 0 ? QByteArray::number(packetTimeoutMs) : QByteArray();

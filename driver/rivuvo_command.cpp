@@ -61,7 +61,13 @@ int injectAndReport(Bootloader &bootloader, Command &command, const char *announ
     bootloader.flush();
 
     const uint32_vector_t *values = command.getResponseValues();
-    if (values && !values->empty())
+    // A command that stopped before its exchange (an image file it could not
+    // open, an output file it could not create, a packet size it cannot use)
+    // logged its error and recorded no status: the run failed.
+    if (!values || values->empty())
+    {
+        return 1;
+    }
     {
         if ((*values)[0] != static_cast<uint32_t>(kStatus_NoResponseExpected))
         {

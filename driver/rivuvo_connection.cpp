@@ -28,6 +28,15 @@ std::string readPortArgument(const std::string &value, std::string &port, int32_
 std::string readUsbArgument(const std::string &value, uint16_t &vid, uint16_t &pid, std::string &path)
 {
     string_vector_t parts = utils::string_split(value, ',');
+    // The split drops a trailing empty part, which is still a part the user wrote.
+    if (!value.empty() && value.back() == ',')
+    {
+        parts.emplace_back();
+    }
+    if (parts.size() > 2)
+    {
+        return "Error: " + value + " is not valid for option -u.\n";
+    }
     std::string givenPath;
     if (parts.size() == 1)
     {

@@ -15,8 +15,9 @@ std::string readPortArgument(const std::string &value, std::string &port, int32_
 
 //! -u <arg>: one part is a product ID below 0x10000 or else a device path; two
 //! parts are vendor and product ID, each at most 0xffff, both taken or
-//! neither. @a path becomes the path given, otherwise empty (also for any
-//! other number of parts, which leaves the IDs unchanged).
+//! neither (an empty product ID after the comma is refused). @a path becomes
+//! the path given, otherwise empty. Three or more parts are refused: they name
+//! no device, and the defaults would open one the user did not name.
 std::string readUsbArgument(const std::string &value, uint16_t &vid, uint16_t &pid, std::string &path);
 
 //! -t <ms>: the packet time-out, an unsigned number.

@@ -17,6 +17,13 @@ const char *__lsan_default_suppressions()
            "leak:libgobject-2.0\n";
 }
 
+// The list of suppressions used would land on standard error, which some
+// tests read for the program's own messages.
+const char *__lsan_default_options()
+{
+    return "print_suppressions=0";
+}
+
 const char *__ubsan_default_options()
 {
     return "print_stacktrace=1:halt_on_error=1";

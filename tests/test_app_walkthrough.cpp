@@ -58,4 +58,29 @@ TEST(Walkthrough, ClosesTheMessageOfARefusedEraseClicksUpdateAgainAndFinishes)
     EXPECT_EQ(readFile(dir.filePath("flash.bin")).left(image.size()), image);
 }
 
+TEST(Walkthrough, AStartThroughAWholeUpdateWritesNothingOnStandardError)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A desktop session has a private runtime directory; without one Qt itself warns.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("runtime"));
+    ASSERT_TRUE(QFile::setPermissions(dir.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_RUNTIME_DIR", dir.filePath("runtime"));
+    environment.insert("VORN_SIM_VERSION", "0.5.19");
+    environment.insert("VORN_SIM_FLASH", dir.filePath("flash.bin"));
+    for (const char *name : { "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_VARIANT", "QT_LOGGING_RULES" })
+    {
+        environment.remove(name);
+    }
+    QProcess updater;
+    updater.setProcessEnvironment(environment);
+    updater.setWorkingDirectory(dir.path());
+    updater.start(VORN_UPDATER_SIM, { "--walkthrough", dir.filePath("pictures"), "--walkthrough-limit", "60" });
+    ASSERT_TRUE(updater.waitForFinished(70000));
+    EXPECT_EQ(updater.exitCode(), 0);
+    EXPECT_EQ(updater.readAllStandardError().toStdString(), "");
+}
+
 } // namespace

@@ -26,6 +26,19 @@ TEST(MainWindowForm, StartsOnTheConnectPageAndIgnoresAStrayUpdateClick)
     EXPECT_TRUE(window.updateFilePath().isEmpty()) << "no image prepared";
 }
 
+TEST(MainWindowForm, SetsTheProductNameInItsOwnFaceWithinItsLabel)
+{
+    MainWindow window;
+    window.setDeviceTiming(3600 * 1000, 0);
+    for (const char *name : { "lblProductName", "lblProduct" })
+    {
+        const QLabel *label = window.findChild<QLabel *>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(QFontInfo(label->font()).family(), "DIN Next W1G Medium") << name << " fell back to another face";
+        EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width()) << name;
+    }
+}
+
 using UpdateSequence = WindowTest;
 
 TEST_F(UpdateSequence, TheVersionPagesFollowThePluggedControllerOfAnyVariant)

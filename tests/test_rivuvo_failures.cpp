@@ -29,6 +29,9 @@ TEST(RivuvoFailures, RefusedOptionsAreReportedWithTheUsageLineBeforeAnyDevice)
         { { "-b", "uart,1", "--", "reset" }, "Error: uart is not valid for option -b/--buspal.\n" },
         { { "-u", "0x10000,0x5e03", "--", "reset" }, "Error: 0x10000 is not valid vid for option -u.\n" },
         { { "-u", "0x3b7c,pid", "--", "reset" }, "Error: pid is not valid pid for option -u.\n" },
+        // Neither names a device the user wrote: the defaults must not be opened instead.
+        { { "-u", "0x1234,0x5678,1", "--", "reset" }, "Error: 0x1234,0x5678,1 is not valid for option -u.\n" },
+        { { "-u", "0x3b7c,", "--", "reset" }, "Error:  is not valid pid for option -u.\n" },
         { { "-t", "5s", "-u", "--", "reset" }, "Error: 5s is not valid for option -t/--timeout.\n" },
         // hidapi's time-out is an int: these would wait for ever there.
         { { "-t", "2147483648", "-u", "--", "reset" }, "Error: 2147483648 is not valid for option -t/--timeout.\n" },
@@ -44,13 +47,30 @@ TEST(RivuvoFailures, RefusedOptionsAreReportedWithTheUsageLineBeforeAnyDevice)
     }
 }
 
-TEST(RivuvoFailures, AnUnknownOptionEndsTheRunWithOne)
+TEST(RivuvoFailures, UnknownAmbiguousOrEmptyOptionsEndTheRunWithOneBeforeAnyDevice)
 {
-    testing::internal::CaptureStderr();
-    RivuvoRun run({ "-x", "--", "reset" });
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "rivuvo: unknown option -x.\n");
-    EXPECT_EQ(run.code, 1);
-    EXPECT_TRUE(run.texts.isEmpty());
+    TempDir dir;
+    SimEnvironment sim({ { "VORN_SIM_TRACE", dir.file("trace") } });
+    const std::pair<std::vector<std::string>, const char *> cases[] = {
+        { { "-x", "--", "reset" }, "rivuvo: unknown option -x.\n" },
+        { { "--=x", "--", "reset" }, "rivuvo: ambiguous option --=x.\n" },
+        { { "-" }, "rivuvo: unknown option -.\n" },
+        { { "-u", "-", "--", "reset" }, "rivuvo: unknown option -.\n" },
+    };
+    for (const auto &c : cases)
+    {
+        testing::internal::CaptureStderr();
+        RivuvoRun run(c.first);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.second);
+        EXPECT_EQ(run.code, 1) << c.second;
+        EXPECT_TRUE(run.texts.isEmpty()) << c.second;
+    }
+    EXPECT_EQ(simtest::readFile(dir.file("trace")), "") << "no report may have been exchanged";
+
+    // A blank ends an option's name: this one word is the help option.
+    RivuvoRun help({ "--help x" });
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.printed.find("Options:"), std::string::npos);
 }
 
 TEST(RivuvoFailures, UnknownCommandWordsAreQuotedWholeAndNothingIsOpened)
@@ -125,11 +145,40 @@ TEST(RivuvoFailures, AnImageThatIsNotARegularFileIsRefusedBeforeAnyReportAndAMis
     }
     EXPECT_EQ(simtest::readFile(dir.file("trace")), "") << "the device was not even opened";
 
-    // A missing file is found only once the device is open, and ends the run with 0.
+    // A missing file is found only once the device is open; nothing was written, so the run failed.
     RivuvoRun missing(withDevice({ "write-memory", "0", "/nonexistent/image.bin" }));
-    EXPECT_EQ(missing.code, 0);
+    EXPECT_EQ(missing.code, 1);
     EXPECT_EQ(missing.texts, (QStringList{ "Inject command 'write-memory'\n",
                                            "Error: cannot open input data file '/nonexistent/image.bin'\n" }));
+}
+
+TEST(RivuvoFailures, ACommandStoppedByItsOwnErrorBeforeTheExchangeEndsTheRunWithOne)
+{
+    TempDir dir;
+    const std::string directory = dir.file("out");
+    ASSERT_EQ(::mkdir(directory.c_str(), 0700), 0);
+    struct Case
+    {
+        std::vector<std::string> words;
+        const char *error;
+        const char *maxPacket;
+    };
+    const Case cases[] = {
+        { { "write-memory", "0", ",5" }, "Error: cannot open input data file ''\n", "56" },
+        { { "read-memory", "0", "4", directory }, "cannot open output data file", "56" },
+        { { "write-memory", "0", "{{11 22}}" }, "Error: Packet size(16384) is bigger than max supported size(8192).",
+          "16384" },
+    };
+    for (const Case &c : cases)
+    {
+        SimEnvironment sim({ { "VORN_SIM_MAX_PACKET", c.maxPacket } });
+        RivuvoRun run(withDevice(c.words));
+        EXPECT_EQ(run.code, 1) << c.error;
+        EXPECT_NE(run.texts.join("").indexOf(c.error), -1) << run.texts.join("").toStdString();
+    }
+    // A target that refuses a command still answered: its status is in the log, the run is 0.
+    SimEnvironment refused({ { "VORN_SIM_FAULT", "status:flash-erase-region:10" } });
+    EXPECT_EQ(RivuvoRun(withDevice({ "flash-erase-region", "0", "0x1000" })).code, 0);
 }
 
 } // namespace

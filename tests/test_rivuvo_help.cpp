@@ -55,7 +55,6 @@ TEST(RivuvoOptions, UsbArgumentSelectsAProductAVendorAndProductOrAPath)
         { "0x5e0c", 0x3b7c, 0x5e0c, "" },           // one number: the product only
         { "/dev/hidraw9", 0x3b7c, 0x5e03, "/dev/hidraw9" },
         { "0x10000", 0x3b7c, 0x5e03, "0x10000" },   // too large for an ID: a path
-        { "1,2,3", 0x3b7c, 0x5e03, "" },            // neither form: IDs kept, no path
         { "0x1234,0x5678", 0x1234, 0x5678, "" },
     };
     for (const Case &c : cases)
@@ -67,10 +66,22 @@ TEST(RivuvoOptions, UsbArgumentSelectsAProductAVendorAndProductOrAPath)
         EXPECT_EQ(pid, c.pid) << c.value;
         EXPECT_EQ(path, c.path) << c.value;
     }
-    uint16_t vid = 1, pid = 2;
-    std::string path;
-    EXPECT_NE(readUsbArgument("0x1234,0x10000", vid, pid, path), "");
-    EXPECT_EQ(vid, 1) << "a refused pair sets neither ID";
+    // Refused values set neither ID: a pair with a bad half, a pair without its
+    // product, and a list that names no device at all.
+    const std::pair<const char *, const char *> refused[] = {
+        { "0x1234,0x10000", "Error: 0x10000 is not valid pid for option -u.\n" },
+        { "0x3b7c,", "Error:  is not valid pid for option -u.\n" },
+        { "0x1234,0x5678,1", "Error: 0x1234,0x5678,1 is not valid for option -u.\n" },
+        { "0x1234,0x5678,", "Error: 0x1234,0x5678, is not valid for option -u.\n" },
+    };
+    for (const auto &r : refused)
+    {
+        uint16_t vid = 1, pid = 2;
+        std::string path = "stale";
+        EXPECT_EQ(readUsbArgument(r.first, vid, pid, path), r.second);
+        EXPECT_EQ(vid, 1) << r.first;
+        EXPECT_EQ(pid, 2) << r.first;
+    }
 }
 
 TEST(RivuvoOptions, ReachTheRunInEveryWrittenForm)

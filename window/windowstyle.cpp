@@ -159,6 +159,9 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
 
     QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DINNextW1G-Regular.otf"));
     QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DINNextW1G-Heavy.otf"));
+    // The product name asks for this face by family; unregistered, it would
+    // fall back to a wider face that runs past the divider line.
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DINNextW1G-Medium.otf"));
     QFont textFont(QStringLiteral("DIN Next W1G"), 15, 0);
     textFont.setLetterSpacing(QFont::PercentageSpacing, 90);
     const QFont versionFont(QStringLiteral("DIN Next W1G"), 15, 75);

@@ -265,8 +265,9 @@ const char *Options::longPrefix() const
 
 bool Options::isOption(const char *word) const
 {
-    // A lone "-" (or "+") names no option; it is an ordinary word.
-    if (!word || !word[0] || !word[1])
+    // Even a lone "-" is an option word: it names no option and is refused,
+    // rather than taken as a command word or a value such as a path.
+    if (!word || !word[0])
     {
         return false;
     }
@@ -295,15 +296,13 @@ OptionSpec Options::matchLong(const char *name, size_t length, bool &ambiguous) 
 {
     ambiguous = false;
     OptionSpec partial;
-    if (length == 0)
-    {
-        return partial;
-    }
+    // An empty name ("--=x") is the start of every long name: ambiguous as
+    // soon as there are two.
     for (const char *const *p = optvec; p && *p; ++p)
     {
         OptionSpec spec(*p);
         const size_t longLength = spec.LongOptLength();
-        if (length > longLength)
+        if (longLength == 0 || length > longLength)
         {
             continue;
         }
@@ -349,7 +348,9 @@ int Options::parseShort(OptIter &iter, const char *&optarg)
 {
     listopt = nullptr;
     const char *at = nextchar;
-    const char ch = *nextchar++;
+    // A lone "-" leaves no character to read: it matches no option.
+    const char ch = *nextchar;
+    nextchar = ch ? nextchar + 1 : nextchar;
     if (!*nextchar)
     {
         nextchar = nullptr;
@@ -375,7 +376,12 @@ int Options::parseShort(OptIter &iter, const char *&optarg)
         }
         if (!(optctrls & QUIET))
         {
-            std::cerr << cmdname << ": unknown option -" << ch << "." << std::endl;
+            std::cerr << cmdname << ": unknown option -";
+            if (ch)
+            {
+                std::cerr << ch;
+            }
+            std::cerr << "." << std::endl;
         }
         optarg = at;
         return BADCHAR;
@@ -410,8 +416,17 @@ int Options::parseLong(OptIter &iter, const char *&optarg)
     listopt = nullptr;
     const char *text = nextchar;
     const char *separator = std::strpbrk(text, ":=");
-    const size_t length = separator ? static_cast<size_t>(separator - text) : std::strlen(text);
+    size_t length = separator ? static_cast<size_t>(separator - text) : std::strlen(text);
     const char *value = separator ? separator + 1 : nullptr;
+    // A blank ends the name too ("--help x" is the help option).
+    for (size_t i = 0; i < length; ++i)
+    {
+        if (isBlank(text[i]))
+        {
+            length = i;
+            break;
+        }
+    }
 
     bool ambiguous = false;
     const OptionSpec spec = matchLong(text, length, ambiguous);
