@@ -69,8 +69,8 @@ TEST_F(PrivateImageTest, LivesInADirectoryOnlyThisUserMayEnterPreferablyTheRunti
     }
     EXPECT_FALSE(QFileInfo::exists(directory)) << "removed with everything in it";
 
-    // A runtime directory others may enter is passed over.
-    ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0755), 0);
+    // A runtime directory where others may rename what is in it is passed over.
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0777), 0);
     PrivateImage copy;
     ASSERT_TRUE(copy.prepare(image));
     EXPECT_EQ(QFileInfo(copy.directory()).absolutePath(), temp);

@@ -26,14 +26,15 @@ struct Outcome
 };
 
 //! Runs @a program with the controller's settings @a settings (every other
-//! VORN_ variable removed) and waits at most @a seconds.
+//! VORN_ variable removed, but for this test's lock directory) and waits at
+//! most @a seconds.
 Outcome run(const QString &program, const QStringList &arguments, const QList<QPair<QString, QString>> &settings,
         const QString &directory, int seconds)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &key : environment.keys())
     {
-        if (key.startsWith("VORN_"))
+        if (key.startsWith("VORN_") && key != "VORN_LOCK_DIR")
         {
             environment.remove(key);
         }
