@@ -205,21 +205,26 @@ void MainWindow::timerEvent(QTimerEvent *)
     {
         abandonUpdate(lstMsg == FlashErase ? updatetexts::kEraseFailed : updatetexts::kWriteFailed);
     }
-    else if (ui->stackedWidget->currentIndex() != kPageFinished)
+    else
     {
         // After the reset: the write was confirmed, so the firmware is in place
         // even when the controller restarted before its answer left it.
-        clearUpdateFlags();
-        showPage(kPageFinished);
+        if (ui->stackedWidget->currentIndex() != kPageFinished)
+        {
+            clearUpdateFlags();
+            showPage(kPageFinished);
+            showNotice(QLatin1String(updatetexts::kRestart), NoticeBox::Kind::Information);
+        }
+        // The update has ended with the reset's run.
         reservation->release();
-        showNotice(QLatin1String(updatetexts::kRestart), NoticeBox::Kind::Information);
         closeIfAsked(true);
     }
 }
 
 bool MainWindow::updateUnderway() const
 {
-    return ui->stackedWidget->currentIndex() == kPageUpdating;
+    // The finished page shows at the reset's answer, a moment before its run ends.
+    return ui->stackedWidget->currentIndex() == kPageUpdating || (lstMsg == Reset && !engineIdle());
 }
 
 void MainWindow::closeWhenIdle(bool fromSignal)
@@ -227,6 +232,7 @@ void MainWindow::closeWhenIdle(bool fromSignal)
     if (!updateUnderway())
     {
         closeAsked = CloseAsked::No;
+        close();
         QCoreApplication::quit();
         return;
     }
@@ -251,6 +257,7 @@ void MainWindow::closeIfAsked(bool finished)
         {
             qWarning("%s", qUtf8Printable(notices.box()->text()));
         }
+        close();
         QCoreApplication::quit();
     }
 }

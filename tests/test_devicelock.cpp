@@ -1,6 +1,7 @@
 // One writer per controller: the lock between processes, between users, with
 // a holder that dies, and within one process.
 #include "driver/devicelock.h"
+#include "lock_holder.h"
 #include "sim_test_support.h"
 
 #include <gtest/gtest.h>
@@ -10,110 +11,19 @@
 #include <string>
 
 #include <pwd.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+using testlock::LockHolder;
 using vorn::DeviceLock;
 
 namespace {
-
-//! Another process that takes and releases the lock of one device when told.
-//! It is forked before the test takes any lock, so it inherits none.
-class OtherProcess
-{
-public:
-    explicit OtherProcess(const std::string &devicePath, uid_t user = ::geteuid())
-    {
-        int toChild[2];
-        int toParent[2];
-        if (::pipe(toChild) != 0 || ::pipe(toParent) != 0)
-        {
-            ADD_FAILURE() << "no pipe";
-            return;
-        }
-        m_pid = ::fork();
-        if (m_pid == 0)
-        {
-            ::close(toChild[1]);
-            ::close(toParent[0]);
-            serve(devicePath, user, toChild[0], toParent[1]);
-        }
-        ::close(toChild[0]);
-        ::close(toParent[1]);
-        m_commands = toChild[1];
-        m_answers = toParent[0];
-    }
-
-    ~OtherProcess()
-    {
-        if (m_pid > 0)
-        {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        ::close(m_commands);
-        ::close(m_answers);
-    }
-
-    //! Whether it got the lock.
-    bool take() { return ask('t') == '1'; }
-    void release() { ask('r'); }
-    void kill()
-    {
-        ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, nullptr, 0);
-        m_pid = -1;
-    }
-
-private:
-    [[noreturn]] static void serve(const std::string &devicePath, uid_t user, int commands, int answers)
-    {
-        if (user != ::geteuid() && (::setgid(65534) != 0 || ::setuid(user) != 0))
-        {
-            ::_exit(3);
-        }
-        std::unique_ptr<DeviceLock> held;
-        char command = 0;
-        while (::read(commands, &command, 1) == 1)
-        {
-            char answer = '.';
-            if (command == 't')
-            {
-                held = DeviceLock::tryLock(devicePath);
-                answer = held ? '1' : '0';
-            }
-            else
-            {
-                held.reset();
-            }
-            if (::write(answers, &answer, 1) != 1)
-            {
-                break;
-            }
-        }
-        ::_exit(0);
-    }
-
-    char ask(char command)
-    {
-        char answer = 'x';
-        EXPECT_EQ(::write(m_commands, &command, 1), 1);
-        EXPECT_EQ(::read(m_answers, &answer, 1), 1) << "the other process ended";
-        return answer;
-    }
-
-    pid_t m_pid = -1;
-    int m_commands = -1;
-    int m_answers = -1;
-};
 
 const std::string kSimPath = "\\\\?\\hid#vid_3b7c&pid_5e03#vornsim#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
 TEST(DeviceLock, AnotherProcessIsRefusedWithAReasonThatNamesTheDeviceUntilTheHolderReleasesIt)
 {
-    OtherProcess other(kSimPath);
+    LockHolder other(kSimPath);
     ASSERT_TRUE(other.take());
 
     std::string reason;
@@ -132,7 +42,7 @@ TEST(DeviceLock, AnotherProcessIsRefusedWithAReasonThatNamesTheDeviceUntilTheHol
 
 TEST(DeviceLock, WithinOneProcessItIsReentrantAndFreeOnlyOnceTheLastHolderReleasesIt)
 {
-    OtherProcess other(kSimPath);
+    LockHolder other(kSimPath);
     std::unique_ptr<DeviceLock> window = DeviceLock::tryLock(kSimPath);
     ASSERT_NE(window, nullptr);
     std::unique_ptr<DeviceLock> run = DeviceLock::tryLock(kSimPath);
@@ -147,7 +57,7 @@ TEST(DeviceLock, WithinOneProcessItIsReentrantAndFreeOnlyOnceTheLastHolderReleas
 
 TEST(DeviceLock, VanishesWithAKilledHolder)
 {
-    OtherProcess other(kSimPath);
+    LockHolder other(kSimPath);
     ASSERT_TRUE(other.take());
     ASSERT_EQ(DeviceLock::tryLock(kSimPath), nullptr);
     other.kill();
@@ -161,7 +71,7 @@ TEST(DeviceLock, ANodeIsOneDeviceHoweverItsPathIsSpelled)
     std::ofstream(node).put('\0');
     ASSERT_EQ(::symlink(node.c_str(), dir.file("by-id").c_str()), 0);
 
-    OtherProcess other(dir.file("by-id"));
+    LockHolder other(dir.file("by-id"));
     ASSERT_TRUE(other.take());
     EXPECT_EQ(DeviceLock::tryLock(node), nullptr);
     EXPECT_EQ(DeviceLock::tryLock(dir.file("./hidraw0")), nullptr);
@@ -180,7 +90,7 @@ TEST(DeviceLock, HoldsBetweenUsersInTheSharedDirectory)
 
     // Nobody's process takes it first and creates the file; root cannot take
     // it. Then the other way round.
-    OtherProcess other(kSimPath, nobody->pw_uid);
+    LockHolder other(kSimPath, nobody->pw_uid);
     ASSERT_TRUE(other.take());
     EXPECT_EQ(DeviceLock::tryLock(kSimPath), nullptr);
     other.release();
