@@ -59,7 +59,10 @@ QStringList directoryBases()
     {
         bases << QDir::cleanPath(runtime);
     }
-    const QString temp = QDir::tempPath();
+    // As TMPDIR names it: Qt's temporary path is empty when it does not exist,
+    // and the message must name the folder tried.
+    const QString tmpdir = QString::fromLocal8Bit(qgetenv("TMPDIR"));
+    const QString temp = tmpdir.isEmpty() ? QDir::tempPath() : QDir::cleanPath(tmpdir);
     if (!bases.contains(temp))
     {
         bases << temp;
