@@ -9,7 +9,7 @@ vorn_add_gtest(test_app
   LIBS vorn_app blfwk vornsim vorn_resources Qt5::Widgets Qt5::Test)
 
 vorn_add_gtest(test_app_walkthrough
-  SOURCES test_app_walkthrough.cpp
+  SOURCES test_app_walkthrough.cpp test_app_lifecycle.cpp
   LIBS Qt5::Core GTest::gtest_main)
 add_dependencies(test_app_walkthrough kelvo-updater-sim)
 target_compile_definitions(test_app_walkthrough PRIVATE
