@@ -130,29 +130,6 @@ TEST(DeviceLock, ADirectoryThatIsNotSafeIsRefusedWithAReasonThatSaysWhatToCheck)
     }
 }
 
-TEST(DeviceLock, ThePlantedLinkAtTheLockFileIsNotFollowed)
-{
-    simtest::TempDir dir;
-    const std::string target = dir.file("victim");
-    std::ofstream(target) << "keep";
-    // Find the file's name by taking the lock once.
-    const std::string lockDir = std::getenv("VORN_LOCK_DIR");
-    const std::string device = dir.file("device");
-    std::ofstream(device).put('\0');
-    struct stat info = {};
-    ASSERT_EQ(::stat(device.c_str(), &info), 0);
-    char name[96];
-    std::snprintf(name, sizeof name, "/kelvo-device-node-%jx-%jx.lock", static_cast<uintmax_t>(info.st_dev),
-                  static_cast<uintmax_t>(info.st_ino));
-    ASSERT_EQ(::symlink(target.c_str(), (lockDir + name).c_str()), 0);
-
-    std::string reason;
-    EXPECT_EQ(DeviceLock::tryLock(device, &reason), nullptr);
-    EXPECT_NE(reason.find("could not be reserved"), std::string::npos) << reason;
-    EXPECT_EQ(simtest::readFile(target), "keep");
-    ::unlink((lockDir + name).c_str());
-}
-
 TEST(EnumeratedDevicePath, IsThePathOfTheListedControllerAndEmptyWithoutOne)
 {
     simtest::SimEnvironment sim({ { "VORN_SIM_VARIANT", "black" } });

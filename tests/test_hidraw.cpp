@@ -13,9 +13,6 @@
 #include <algorithm>
 #include <ostream>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 using namespace simtest;
 
 namespace {
@@ -306,33 +303,6 @@ TEST(ControllerInUse, RivuvoStartedDuringAWindowsWriteIsRefusedAndTheWriteFinish
     EXPECT_NE(window.find("walkthrough: finished page reached"), std::string::npos)
         << window.substr(window.size() > 3000 ? window.size() - 3000 : 0);
     EXPECT_TRUE(flashHolds(flash, "black"));
-}
-
-// A temporary directory that another user owns (writable by this one, as a
-// TMPDIR of mode 0777 without the sticky bit would be): no copy is made
-// there, so nothing is erased and only the image could ever be sent.
-TEST(PrivateImageBase, ATemporaryDirectoryOfAnotherUserIsRefusedAndNothingIsErased)
-{
-    if (::geteuid() != 0)
-    {
-        GTEST_SKIP() << "needs root to give the directory to another user";
-    }
-    TempDir dir;
-    const std::string foreign = dir.file("foreign");
-    ASSERT_EQ(::mkdir(foreign.c_str(), 0777), 0);
-    ASSERT_EQ(::chmod(foreign.c_str(), 0777), 0);
-    ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
-    const std::string flash = dir.file("flash.bin");
-    const Outcome window = underHidraw(
-        { "/usr/bin/env", "-u", "XDG_RUNTIME_DIR", "TMPDIR=" + QString::fromStdString(foreign), KELVO_UPDATER,
-          "--walkthrough", QString::fromStdString(dir.file("pictures")), "--walkthrough-limit", "5" },
-        { { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FLASH", QString::fromStdString(flash) } },
-        QString::fromStdString(dir.file("")), 30);
-    EXPECT_EQ(window.exitCode, 1) << "never finished";
-    EXPECT_TRUE(window.output.contains(("Tried: " + foreign + ": owned by another user.").c_str()))
-        << window.output.right(2000).toStdString();
-    EXPECT_FALSE(window.output.contains("Inject command 'flash-erase-region'"));
-    EXPECT_FALSE(flashHolds(flash, "black"));
 }
 
 } // namespace

@@ -68,16 +68,4 @@ TEST(RivuvoAccess, AControllerInUseByAnotherProgramIsRefusedBeforeAnythingIsSent
     EXPECT_TRUE(read.texts.contains("Version: 13 00 05 00 00 00 ")) << read.texts.join("|").toStdString();
 }
 
-// The console tool ends with result 1 and the same text.
-TEST(RivuvoAccess, TheConsoleToolRefusesAControllerInUseWithResultOne)
-{
-    SimEnvironment sim({ { "VORN_SIM_VARIANT", "black" } });
-    testlock::LockHolder other(vorn::enumeratedDevicePath(0x3b7c, 0x5e03));
-    ASSERT_TRUE(other.take());
-    ToolRun run = runTool("-u 0x3b7c,0x5e03 -- reset");
-    EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.out.rfind("Error: Another program is using the controller at ", 0), 0u) << run.out;
-    EXPECT_EQ(run.err, "") << "not an access problem";
-}
-
 } // namespace
