@@ -6,10 +6,13 @@
 add_library(vorn_app OBJECT
   mainwindow.h mainwindow.cpp mainwindow.ui
   window/accesshint.h window/accesshint.cpp
+  window/devicereservation.h window/devicereservation.cpp
   window/embeddedfirmware.h window/embeddedfirmware.cpp
   window/logreading.h window/logreading.cpp
   window/noticebox.h window/noticebox.cpp
   window/privateimage.h window/privateimage.cpp
+  window/quitsignals.h window/quitsignals.cpp
+  window/singleinstance.h window/singleinstance.cpp
   window/updatetexts.h
   window/walkthrough.h window/walkthrough.cpp
   window/windowstyle.h window/windowstyle.cpp
@@ -22,7 +25,7 @@ add_library(vorn_app OBJECT
 set_target_properties(vorn_app PROPERTIES AUTOMOC ON AUTOUIC ON
   AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR})
 target_include_directories(vorn_app PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vorn_app PUBLIC blfwk Qt5::Widgets)
+target_link_libraries(vorn_app PUBLIC blfwk Qt5::Widgets Qt5::Network)
 
 # Both programs take "--walkthrough DIR": a whole update without a user, for
 # scripted use, with pictures of every page.

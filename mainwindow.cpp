@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "window/accesshint.h"
+#include "window/devicereservation.h"
 #include "window/embeddedfirmware.h"
 #include "window/logreading.h"
 #include "ui_mainwindow.h"
@@ -11,6 +12,7 @@
 #include "window/windowstyle.h"
 #include "workerthread.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -54,12 +56,14 @@ QString MainWindow::hex2version(const QString &hex)
 
 void MainWindow::GenerateUI()
 {
-    const StyledWidgets added = windowstyle::styleForm(*this, *ui, QLatin1String(updatetexts::kAccessHint));
+    const StyledWidgets added = windowstyle::styleForm(*this, *ui, QLatin1String(updatetexts::kAccessHint),
+                                                       QLatin1String(updatetexts::kControllerBusy));
     loader = added.loader;
     updateButton = added.updateButton;
     pb = added.progressBar;
     closeButton = added.closeButton;
     accessHint = std::make_unique<AccessHint>(added.accessHint);
+    reservation = std::make_unique<DeviceReservation>(added.busyHint);
     ui->lblNewVersion->setText(updaterVersion);
 
     connect(updateButton, &vornButton::vornButtonClicked, this, &MainWindow::on_pushButton_clicked);
@@ -93,6 +97,21 @@ void MainWindow::startStep(LastMessage step, std::initializer_list<const char *>
         return;
     }
     deferredStep = None;
+    // Nothing is sent while another program uses the controller.
+    if (!reservation->claim(vorn::kVendorId, vorn::kVariants[foundIndex].updatePid))
+    {
+        if (step == GetVersion)
+        {
+            lstMsg = GetVersion;
+            controllerFound = 0;
+            showPage(kPageConnect);
+        }
+        else
+        {
+            abandonUpdate(updatetexts::kControllerBusy);
+        }
+        return;
+    }
     // A step's flag is only ever set by the texts of its own run.
     erased = step == FlashErase ? 0 : erased;
     flashed = step == SendBinary ? 0 : flashed;
@@ -126,7 +145,7 @@ int MainWindow::ProgramNewBinary()
         return 0;
     }
     // No run uses the path now: the write is only started between runs.
-    updateFileArg = QFile::encodeName(updateImage.path());
+    updateFileArg = QFile::encodeName(updateImage.enginePath());
     startStep(SendBinary,
               { "RiVuvo", "-u", VidPid[foundIndex], "--", "write-memory", "0x0", updateFileArg.constData() });
     return 0;
@@ -159,6 +178,12 @@ void MainWindow::timerEvent(QTimerEvent *)
     }
     // Listing goes through hidapi, which a run may be using: only between runs.
     accessHint->check();
+    // The controller stays reserved from the version read that offers the
+    // update until the update has ended; otherwise only for each run.
+    if (!updateUnderway() && ui->stackedWidget->currentIndex() != kPageLower)
+    {
+        reservation->release();
+    }
     if (lstMsg == SendBinary)
     {
         // The write is over, whatever its outcome: its image copy has served.
@@ -185,14 +210,79 @@ void MainWindow::timerEvent(QTimerEvent *)
     {
         abandonUpdate(lstMsg == FlashErase ? updatetexts::kEraseFailed : updatetexts::kWriteFailed);
     }
-    else if (ui->stackedWidget->currentIndex() != kPageFinished)
+    else
     {
         // After the reset: the write was confirmed, so the firmware is in place
         // even when the controller restarted before its answer left it.
-        clearUpdateFlags();
-        showPage(kPageFinished);
-        showNotice(QLatin1String(updatetexts::kRestart), NoticeBox::Kind::Information);
+        if (ui->stackedWidget->currentIndex() != kPageFinished)
+        {
+            clearUpdateFlags();
+            showPage(kPageFinished);
+            showNotice(QLatin1String(updatetexts::kRestart), NoticeBox::Kind::Information);
+        }
+        // The update has ended with the reset's run.
+        reservation->release();
+        closeIfAsked(true);
     }
+}
+
+bool MainWindow::updateUnderway() const
+{
+    // The finished page shows at the reset's answer, a moment before its run ends.
+    return ui->stackedWidget->currentIndex() == kPageUpdating || (lstMsg == Reset && !engineIdle());
+}
+
+void MainWindow::closeWhenIdle(bool fromSignal)
+{
+    if (!updateUnderway())
+    {
+        closeAsked = CloseAsked::No;
+        close();
+        QCoreApplication::quit();
+        return;
+    }
+    // Ending now would leave the controller half written: the update goes
+    // on to its end, the reset included, and the window says so.
+    if (closeAsked != CloseAsked::BySignal)
+    {
+        closeAsked = fromSignal ? CloseAsked::BySignal : CloseAsked::ByUser;
+    }
+    showNotice(QLatin1String(updatetexts::kClosingAfterUpdate), NoticeBox::Kind::Information);
+}
+
+void MainWindow::closeIfAsked(bool finished)
+{
+    const CloseAsked asked = closeAsked;
+    closeAsked = CloseAsked::No;
+    // After a failure the user asked to close sees why the controller is not
+    // written; a quit signal ends the program all the same.
+    if (asked == CloseAsked::BySignal || (asked == CloseAsked::ByUser && finished))
+    {
+        if (!finished)
+        {
+            qWarning("%s", qUtf8Printable(notices.box()->text()));
+        }
+        close();
+        QCoreApplication::quit();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (updateUnderway())
+    {
+        event->ignore();
+        closeWhenIdle(false);
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::bringToFront()
+{
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void MainWindow::clearUpdateFlags()
@@ -211,7 +301,9 @@ void MainWindow::abandonUpdate(const char *what)
     updateImage.remove();
     controllerFound = 0;
     showPage(kPageConnect);
+    reservation->release();
     showNotice(QStringLiteral("%1 %2").arg(QLatin1String(what), QLatin1String(updatetexts::kTryAgain)), NoticeBox::Kind::Failure);
+    closeIfAsked(false);
     CheckController();
 }
 
@@ -333,8 +425,9 @@ void MainWindow::on_pushButton_clicked()
     // Nothing is erased before the image that replaces it is ready.
     if (!updateImage.prepare(variantImage()))
     {
-        qWarning("Cannot prepare the firmware image in %s", qUtf8Printable(updateImage.directory()));
-        showNotice(QLatin1String(updatetexts::kImageNotReady), NoticeBox::Kind::Failure);
+        const QString tried = updateImage.problems().join(QStringLiteral("; "));
+        qWarning("Cannot prepare the firmware image: %s", qUtf8Printable(tried));
+        showNotice(QString::fromLatin1(updatetexts::kImageNotReady).arg(tried), NoticeBox::Kind::Failure);
         return;
     }
     clearUpdateFlags();
@@ -344,5 +437,5 @@ void MainWindow::on_pushButton_clicked()
 
 void MainWindow::on_close_clicked()
 {
-    QCoreApplication::quit();
+    closeWhenIdle(false);
 }

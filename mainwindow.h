@@ -13,6 +13,8 @@
 #include <memory>
 
 class AccessHint;
+class DeviceReservation;
+class QCloseEvent;
 class QMessageBox;
 class QMovie;
 class QTimerEvent;
@@ -76,12 +78,19 @@ Q_SIGNALS:
     void noticeShown(const QString &text);
 
 public Q_SLOTS:
+    //! Closes now, or, during the erase, the write or the reset, once the
+    //! update has ended (the window says so and stays). @a fromSignal: asked
+    //! by a quit signal, which ends the program even after a failed update.
+    void closeWhenIdle(bool fromSignal = false);
+    //! Brings the window to the front (a second start asked for it).
+    void bringToFront();
     void ParseLogs(QString msg);
     void on_pushButton_clicked();
     void on_close_clicked();
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void GenerateUI();
@@ -100,6 +109,10 @@ private:
     void takeVersionReading(const logreading::Reading &reading);
     void takeWriteReading(const logreading::Reading &reading);
     void showPage(int index);
+    //! The erase, the write or the reset is running or next.
+    bool updateUnderway() const;
+    //! The update has ended (finished or failed): a close asked for meanwhile happens now.
+    void closeIfAsked(bool finished);
 
     LastMessage lstMsg = None;
     Ui::MainWindow *ui;
@@ -133,4 +146,7 @@ private:
     //! The embedded image could not be read and the user was told once.
     bool versionErrorShown = false;
     std::unique_ptr<AccessHint> accessHint;
+    std::unique_ptr<DeviceReservation> reservation;
+    enum class CloseAsked { No, ByUser, BySignal };
+    CloseAsked closeAsked = CloseAsked::No;
 };

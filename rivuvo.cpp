@@ -1,5 +1,6 @@
 #include "rivuvo.h"
 
+#include "driver/devicelock.h"
 #include "driver/rivuvo_command.h"
 #include "driver/rivuvo_connection.h"
 #include "driver/rivuvo_help.h"
@@ -265,6 +266,8 @@ int RiVuvo::run()
     std::unique_ptr<Command> preConfigCommand;
     std::unique_ptr<Command> command;
     std::unique_ptr<Progress> progress;
+    // One writer per controller: held from before the open until the session is gone.
+    std::unique_ptr<vorn::DeviceLock> deviceLock;
     std::unique_ptr<Bootloader> bootloader;
 
     try
@@ -285,6 +288,10 @@ int RiVuvo::run()
             preConfigCommand = createCommand(m_busPalConfig);
         }
 
+        if (m_useUsb)
+        {
+            deviceLock = reserveUsbDevice(m_usbVid, m_usbPid, m_usbPath);
+        }
         bootloader.reset(new Bootloader(config));
 
         if (preConfigCommand)
@@ -305,6 +312,7 @@ int RiVuvo::run()
     preConfigCommand.reset();
     command.reset();
     bootloader.reset();
+    deviceLock.reset();
     progress.reset();
     return result;
 }

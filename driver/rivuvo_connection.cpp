@@ -1,10 +1,13 @@
 #include "driver/rivuvo_connection.h"
 
 #include "blfwk/host_types.h"
+#include "blfwk/log_texts.h"
 #include "blfwk/utils.h"
+#include "driver/devicelock.h"
 
 #include <climits>
 #include <cstdlib>
+#include <stdexcept>
 
 std::string readPortArgument(const std::string &value, std::string &port, int32_t &speed)
 {
@@ -108,4 +111,20 @@ std::string readBusPalArgument(const std::string &value, string_vector_t &words)
         return "Error: " + first + " is not valid for option -b/--buspal.\n";
     }
     return std::string();
+}
+
+std::unique_ptr<vorn::DeviceLock> reserveUsbDevice(uint16_t vid, uint16_t pid, const std::string &path)
+{
+    const std::string device = path.empty() ? vorn::enumeratedDevicePath(vid, pid) : path;
+    if (device.empty())
+    {
+        return nullptr;
+    }
+    std::string reason;
+    std::unique_ptr<vorn::DeviceLock> lock = vorn::DeviceLock::tryLock(device, &reason);
+    if (!lock)
+    {
+        throw std::runtime_error(blfwk::kLogErrorPrefix + reason + "\n");
+    }
+    return lock;
 }

@@ -3,7 +3,12 @@
 #include "blfwk/host_types.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+namespace vorn {
+class DeviceLock;
+}
 
 // Readers of the values of the driver's connection options. Each returns the
 // option's error text, or an empty text when it took the value.
@@ -27,3 +32,10 @@ std::string readTimeoutArgument(const std::string &value, uint32_t &timeoutMs);
 //! whose first must name a bridge-board function (spi, i2c, can, sai, gpio or
 //! clock).
 std::string readBusPalArgument(const std::string &value, string_vector_t &words);
+
+//! The lock of the USB HID device that a run opens (@a path when given, else
+//! the first listed device of @a vid : @a pid), taken before anything is
+//! sent; null when no such device is listed, for the open then fails anyway.
+//! Raises the run's error, naming the reason, when another program holds it
+//! or it cannot be taken.
+std::unique_ptr<vorn::DeviceLock> reserveUsbDevice(uint16_t vid, uint16_t pid, const std::string &path);

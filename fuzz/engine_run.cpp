@@ -54,6 +54,9 @@ void enterScratchDirectory()
     scratchDirectory() = pattern;
     require(chdir(pattern.c_str()) == 0, "cannot enter the scratch directory");
     std::atexit(removeScratchDirectory);
+    // The controller's lock of each run goes there too: fuzzers running side
+    // by side each have a virtual controller of their own.
+    require(setenv("VORN_LOCK_DIR", pattern.c_str(), 1) == 0, "cannot set the lock directory");
 
     const int null = open("/dev/null", O_WRONLY);
     require(null >= 0 && dup2(null, STDOUT_FILENO) >= 0, "cannot send standard output to /dev/null");

@@ -2,13 +2,14 @@
 # controller, its image file, and the unattended walkthrough program.
 vorn_add_gtest(test_app
   SOURCES
-    test_app_logreading.cpp test_app_window.cpp test_app_faults.cpp test_app_image.cpp window_driver.h
+    test_app_logreading.cpp test_app_window.cpp test_app_faults.cpp test_app_image.cpp test_app_onewriter.cpp
+    window_driver.h lock_holder.h
     sim_test_support.h sim_test_support.cpp packets.h
     gui_test_main.cpp
   LIBS vorn_app blfwk vornsim vorn_resources Qt5::Widgets Qt5::Test)
 
 vorn_add_gtest(test_app_walkthrough
-  SOURCES test_app_walkthrough.cpp
+  SOURCES test_app_walkthrough.cpp test_app_lifecycle.cpp
   LIBS Qt5::Core GTest::gtest_main)
 add_dependencies(test_app_walkthrough kelvo-updater-sim)
 target_compile_definitions(test_app_walkthrough PRIVATE

@@ -69,8 +69,8 @@ TEST_F(PrivateImageTest, LivesInADirectoryOnlyThisUserMayEnterPreferablyTheRunti
     }
     EXPECT_FALSE(QFileInfo::exists(directory)) << "removed with everything in it";
 
-    // A runtime directory others may enter is passed over.
-    ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0755), 0);
+    // A runtime directory where others may rename what is in it is passed over.
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0777), 0);
     PrivateImage copy;
     ASSERT_TRUE(copy.prepare(image));
     EXPECT_EQ(QFileInfo(copy.directory()).absolutePath(), temp);
@@ -99,6 +99,56 @@ TEST_F(PrivateImageTest, OnlyARegularFileWithExactlyTheImageCounts)
     ASSERT_TRUE(copy.prepare(image));
     EXPECT_FALSE(QFileInfo(copy.path()).isSymLink());
     EXPECT_EQ(readFile(decoy), image);
+}
+
+TEST_F(PrivateImageTest, RenamingTheDirectoriesAboveTheCopyChangesNothingTheEngineReads)
+{
+    PrivateImage copy;
+    ASSERT_TRUE(copy.prepare(image));
+    const QString made = copy.directory();
+    // Everything above the copy is moved away and a decoy put in its place.
+    ASSERT_TRUE(QDir().rename(runtime, root.filePath("moved")));
+    ASSERT_TRUE(QDir().mkpath(made));
+    writeFile(made + "/updatefile.bin", "decoy");
+
+    EXPECT_TRUE(copy.holds(image));
+    EXPECT_EQ(readFile(copy.enginePath()), image);
+    EXPECT_FALSE(copy.enginePath().startsWith(runtime));
+}
+
+TEST_F(PrivateImageTest, OwnerAndModeAreCheckedAgainBeforeTheWrite)
+{
+    PrivateImage copy;
+    ASSERT_TRUE(copy.prepare(image));
+    ASSERT_EQ(::chmod(QFile::encodeName(copy.directory()).constData(), 0755), 0);
+    EXPECT_FALSE(copy.holds(image)) << "a directory others may enter";
+    ASSERT_EQ(::chmod(QFile::encodeName(copy.directory()).constData(), 0700), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(copy.path()).constData(), 0644), 0);
+    EXPECT_FALSE(copy.holds(image)) << "a file others may read";
+    ASSERT_TRUE(copy.prepare(image)) << "a new copy is made";
+    EXPECT_TRUE(copy.holds(image));
+}
+
+TEST_F(PrivateImageTest, ABaseOwnedByAnotherUserIsRefusedAndNamed)
+{
+    if (::geteuid() != 0)
+    {
+        GTEST_SKIP() << "needs root to give the directory to another user";
+    }
+    // Another user's directory that this user may write to, as a TMPDIR of
+    // mode 0755 is to root.
+    qunsetenv("XDG_RUNTIME_DIR");
+    ASSERT_EQ(::chown(QFile::encodeName(temp).constData(), 65534, 65534), 0);
+    PrivateImage copy;
+    EXPECT_FALSE(copy.prepare(image));
+    EXPECT_EQ(copy.problems(), QStringList{ temp + ": owned by another user" });
+    EXPECT_TRUE(QDir(temp).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty()) << "nothing made there";
+
+    // Root's own sticky directory, like /tmp, is fine.
+    ASSERT_EQ(::chown(QFile::encodeName(temp).constData(), 0, 0), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(temp).constData(), 01777), 0);
+    EXPECT_TRUE(copy.prepare(image));
+    EXPECT_EQ(QFileInfo(copy.directory()).absolutePath(), temp);
 }
 
 //! What may stand at the name the image copy once had in the current directory.
@@ -175,7 +225,9 @@ TEST_F(ImageUpdate, WithoutAPlaceForTheImageNothingIsErasedAndTheUserCanTryAgain
     window->on_pushButton_clicked();
     ASSERT_TRUE(noticeOpen());
     EXPECT_TRUE(window->notice()->text().startsWith("The firmware image could not be prepared, so nothing on the "
-                                                    "controller was changed."));
+                                                    "controller was changed. Tried: " +
+                                                    dir.filePath("missing/tmp") + ": No such file or directory."))
+        << window->notice()->text().toStdString();
     EXPECT_EQ(page(), 2) << "the update is still offered";
     QTest::qWait(2500);
     EXPECT_EQ(readFile(flash), oldFlash) << "nothing was erased";

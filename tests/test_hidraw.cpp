@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <ostream>
 
 using namespace simtest;
 
@@ -26,14 +27,15 @@ struct Outcome
 };
 
 //! Runs @a program with the controller's settings @a settings (every other
-//! VORN_ variable removed) and waits at most @a seconds.
+//! VORN_ variable removed, but for this test's lock directory) and waits at
+//! most @a seconds.
 Outcome run(const QString &program, const QStringList &arguments, const QList<QPair<QString, QString>> &settings,
         const QString &directory, int seconds)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &key : environment.keys())
     {
-        if (key.startsWith("VORN_"))
+        if (key.startsWith("VORN_") && key != "VORN_LOCK_DIR")
         {
             environment.remove(key);
         }
@@ -197,6 +199,110 @@ TEST(ExternalModel, AnswersTheProductionToolOverTheSocketProtocol)
     EXPECT_NE(std::find(received.begin(), received.end(), bridgeFrame('W', erase)), received.end())
         << "the erase command reached the model";
     ASSERT_TRUE(model.waitForClosed(1));
+}
+
+// Two production windows on one node. Each runs in DIR/a and DIR/b: its
+// output in "out", its process id in "pid", its result in "code". Once one
+// has ended, the other has three seconds to show what it makes of the
+// controller, then gets SIGTERM.
+const char kTwoWindows[] = R"sh(
+dir=$1; delay=$2; updater=$3
+start() {
+    mkdir -p "$1"
+    ( sh -c 'echo $$ > "$0"; exec "$@"' "$1/pid" "$updater" --walkthrough "$1/pictures" --walkthrough-limit 90 \
+        > "$1/out" 2>&1; echo $? > "$1/code" ) &
+}
+start "$dir/a"; sleep "$delay"; start "$dir/b"
+while [ ! -e "$dir/a/code" ] && [ ! -e "$dir/b/code" ]; do sleep 0.2; done
+sleep 3
+for w in a b; do [ -e "$dir/$w/code" ] || kill -TERM "$(cat "$dir/$w/pid")"; done
+wait
+)sh";
+
+struct TwoWindows
+{
+    const char *name;
+    const char *delaySeconds;
+    const char *timing;
+};
+
+void PrintTo(const TwoWindows &start, std::ostream *out)
+{
+    *out << start.name;
+}
+
+using OneWriterPerController = ::testing::TestWithParam<TwoWindows>;
+
+TEST_P(OneWriterPerController, OneWindowUpdatesTheOtherWaitsAndTheFlashHoldsTheImage)
+{
+    TempDir dir;
+    const QString base = QString::fromStdString(dir.file(""));
+    const std::string flash = dir.file("flash.bin");
+    const Outcome both = underHidraw({ "/bin/bash", "-c", kTwoWindows, "bash", base, GetParam().delaySeconds, KELVO_UPDATER },
+                                     { { "VORN_SIM_VARIANT", "black" },
+                                       { "VORN_SIM_FLASH", QString::fromStdString(flash) },
+                                       { "VORN_SIM_TIMING", GetParam().timing } },
+                                     base, 150);
+    ASSERT_EQ(both.exitCode, 0);
+
+    int finished = 0;
+    for (const char *window : { "a", "b" })
+    {
+        const std::string out = readFile(dir.file(std::string(window) + "/out"));
+        const std::string code = readFile(dir.file(std::string(window) + "/code"));
+        const bool done = out.find("walkthrough: finished page reached") != std::string::npos;
+        finished += done ? 1 : 0;
+        EXPECT_EQ(code, "0\n") << window << " ended by itself or at the signal, without a hang\n"
+                               << out.substr(out.size() > 3000 ? out.size() - 3000 : 0);
+        EXPECT_EQ(out.find("Error: Another program is using the controller"), std::string::npos)
+            << "the window asks before it runs the engine";
+        if (std::string(GetParam().delaySeconds) != "0" && std::string(window) == "a")
+        {
+            EXPECT_TRUE(done) << "the first window's update finishes";
+        }
+    }
+    EXPECT_EQ(finished, 1) << "one update, no second one over it";
+    EXPECT_TRUE(flashHolds(flash, "black")) << "no false finish over a broken flash";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StartedTogetherOrApart, OneWriterPerController,
+    ::testing::Values(TwoWindows{ "Together", "0", "none" }, TwoWindows{ "OneSecondApart", "1", "none" },
+                      TwoWindows{ "SixSecondsApart", "6", "none" },
+                      TwoWindows{ "TogetherAtFullSpeed", "0", "full-speed" },
+                      TwoWindows{ "OneSecondApartAtFullSpeed", "1", "full-speed" },
+                      TwoWindows{ "SixSecondsApartAtFullSpeed", "6", "full-speed" }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The console tool started while a window writes: refused before it sends
+// anything, and the write goes on to the finished page.
+const char kToolDuringTheWrite[] = R"sh(
+dir=$1; updater=$2; tool=$3
+"$updater" --walkthrough "$dir/pictures" --walkthrough-limit 60 > "$dir/window" 2>&1 &
+until grep -q '(1/1) 5%' "$dir/window" 2>/dev/null; do sleep 0.1; done
+"$tool" -u 0x3b7c,0x5e03 -- read-memory 0x70006 6 > "$dir/tool" 2>&1; echo $? > "$dir/toolcode"
+wait
+)sh";
+
+TEST(ControllerInUse, RivuvoStartedDuringAWindowsWriteIsRefusedAndTheWriteFinishes)
+{
+    TempDir dir;
+    const QString base = QString::fromStdString(dir.file(""));
+    const std::string flash = dir.file("flash.bin");
+    const Outcome both = underHidraw({ "/bin/bash", "-c", kToolDuringTheWrite, "bash", base, KELVO_UPDATER, RIVUVO },
+                                     { { "VORN_SIM_VARIANT", "black" },
+                                       { "VORN_SIM_FLASH", QString::fromStdString(flash) },
+                                       { "VORN_SIM_TIMING", "full-speed" } },
+                                     base, 90);
+    ASSERT_EQ(both.exitCode, 0);
+    EXPECT_EQ(readFile(dir.file("toolcode")), "1\n");
+    EXPECT_EQ(readFile(dir.file("tool")),
+              "Error: Another program is using the controller at /dev/hidraw0: let it finish, or close it, then try "
+              "again.\n");
+    const std::string window = readFile(dir.file("window"));
+    EXPECT_NE(window.find("walkthrough: finished page reached"), std::string::npos)
+        << window.substr(window.size() > 3000 ? window.size() - 3000 : 0);
+    EXPECT_TRUE(flashHolds(flash, "black"));
 }
 
 } // namespace

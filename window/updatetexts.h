@@ -6,9 +6,14 @@ namespace updatetexts {
 
 constexpr char kAccessHint[] = "The controller is plugged in, but this user may not open it. Install the "
                                "updater's udev rule, then plug the controller in again.";
+//! %1: each folder tried and what was wrong there.
 constexpr char kImageNotReady[] =
-    "The firmware image could not be prepared, so nothing on the controller was changed. Make sure the "
-    "temporary folder has free space, then click UPDATE to try again.";
+    "The firmware image could not be prepared, so nothing on the controller was changed. Tried: %1. Free some "
+    "space there, or set TMPDIR to a folder of your own that has free space, then click UPDATE to try again.";
+constexpr char kControllerBusy[] = "Another program is using the controller. Close the other updater, or wait "
+                                   "until it has finished: the update is offered here once the controller is free.";
+constexpr char kClosingAfterUpdate[] = "The update is being finished. Keep the controller plugged in: the updater "
+                                       "closes by itself once the controller has restarted.";
 constexpr char kEraseFailed[] = "The controller did not confirm that its old firmware was erased.";
 constexpr char kWriteFailed[] = "The controller did not confirm that it received the whole new firmware.";
 constexpr char kImageChanged[] = "The firmware image changed before it could be written, so it was not sent.";

@@ -116,10 +116,10 @@ QMovie *addLoader(QWidget *page, const Placer &placer)
     return loader;
 }
 
-QLabel *addAccessHint(QWidget *page, const QSize &window, const QString &text)
+QLabel *addHint(QWidget *page, const QSize &window, const QString &text, const QString &objectName)
 {
     auto *hint = new QLabel(text, page);
-    hint->setObjectName(QStringLiteral("lblAccessHint"));
+    hint->setObjectName(objectName);
     hint->setGeometry(scaledRect(window, 0.2, 0.865, 0.6, 0.08));
     hint->setStyleSheet(QString::fromLatin1(kStyleWhite));
     hint->setAlignment(Qt::AlignCenter);
@@ -145,7 +145,8 @@ QRect scaledRect(const QSize &window, double x, double y, double width, double h
                  static_cast<int>(width * window.width()), static_cast<int>(height * window.height()));
 }
 
-StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QString &accessHintText)
+StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QString &accessHintText,
+                        const QString &busyHintText)
 {
     QSize screen(mainWindow.width(), mainWindow.height() * 2);
     if (const QScreen *primary = QGuiApplication::primaryScreen())
@@ -210,7 +211,8 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
 
     placer.placeText(form.lblProductName, 0.36, 0.63, 0.58, 0.045, kStyleWhite, productFont);
 
-    added.accessHint = addAccessHint(form.pageConnectController, window, accessHintText);
+    added.accessHint = addHint(form.pageConnectController, window, accessHintText, QStringLiteral("lblAccessHint"));
+    added.busyHint = addHint(form.pageConnectController, window, busyHintText, QStringLiteral("lblBusyHint"));
 
     QWidget *const pages[kPageCount] = { form.pageConnectController, form.pageVersionSame, form.pageVersionLower,
                                          form.pageUpdating, form.pageFinished };

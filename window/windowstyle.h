@@ -24,6 +24,8 @@ struct StyledWidgets
     vornCloseButton *closeButton = nullptr;
     //! Hidden until the window shows it.
     QLabel *accessHint = nullptr;
+    //! Hidden until the window shows it.
+    QLabel *busyHint = nullptr;
 };
 
 //! Sizes, places and styles the window's widgets in proportion to the screen.
@@ -36,8 +38,11 @@ QRect scaledRect(const QSize &window, double x, double y, double width, double h
 
 //! Fixes @a window's size to the primary screen, styles and places every
 //! widget of @a form, adds the loader, the picture widgets and the connect
-//! page's access hint (showing @a accessHintText), and shows the connect page.
+//! page's access hint (showing @a accessHintText) and its hint for a
+//! controller that another program uses (@a busyHintText), and shows the
+//! connect page.
 //! Every picture is decoded and scaled here, once.
-StyledWidgets styleForm(QMainWindow &window, Ui::MainWindow &form, const QString &accessHintText);
+StyledWidgets styleForm(QMainWindow &window, Ui::MainWindow &form, const QString &accessHintText,
+                        const QString &busyHintText);
 
 } // namespace windowstyle
