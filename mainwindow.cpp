@@ -12,6 +12,7 @@
 #include "workerthread.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QMessageBox>
 #include <QTimerEvent>
@@ -54,13 +55,17 @@ QString MainWindow::hex2version(const QString &hex)
 
 void MainWindow::GenerateUI()
 {
-    const StyledWidgets added = windowstyle::styleForm(*this, *ui, QLatin1String(updatetexts::kAccessHint));
+    const StyledWidgets added = windowstyle::styleForm(*this, *ui, updatetexts::text(updatetexts::kAccessHint));
     loader = added.loader;
     updateButton = added.updateButton;
     pb = added.progressBar;
     closeButton = added.closeButton;
     accessHint = std::make_unique<AccessHint>(added.accessHint);
     ui->lblNewVersion->setText(updaterVersion);
+    // The program's own version, for a user who is asked for it.
+    const QString programVersion = updatetexts::text(updatetexts::kProgramVersion).arg(QLatin1String(VORN_UPDATER_VERSION));
+    ui->lblTitle->setToolTip(programVersion);
+    ui->lblTitle->setAccessibleDescription(programVersion);
 
     connect(updateButton, &vornButton::vornButtonClicked, this, &MainWindow::on_pushButton_clicked);
     connect(closeButton, &vornCloseButton::vornCloseClicked, this, &MainWindow::on_close_clicked);
@@ -74,7 +79,7 @@ void MainWindow::ReadConfig()
     if (!carried.error.isEmpty() && !versionErrorShown)
     {
         versionErrorShown = true;
-        QMessageBox::information(nullptr, QStringLiteral("error"), carried.error, QMessageBox::Ok);
+        QMessageBox::information(nullptr, updatetexts::text(updatetexts::kErrorTitle), carried.error, QMessageBox::Ok);
     }
     updaterVersion = carried.version;
     ui->lblNewVersion->setText(updaterVersion);
@@ -98,6 +103,10 @@ void MainWindow::startStep(LastMessage step, std::initializer_list<const char *>
     flashed = step == SendBinary ? 0 : flashed;
 
     lstMsg = step;
+    if (step == GetVersion)
+    {
+        versionReadTexts.clear();
+    }
     currentWorker = WorkerThread::startRun(this, args, timeoutArg.isEmpty() ? nullptr : timeoutArg.constData());
 }
 
@@ -152,6 +161,7 @@ void MainWindow::timerEvent(QTimerEvent *)
     {
         return;
     }
+    const bool resetEnded = lstMsg == Reset;
     // Listing goes through hidapi, which a run may be using: only between runs.
     accessHint->check();
     if (lstMsg == SendBinary)
@@ -186,7 +196,12 @@ void MainWindow::timerEvent(QTimerEvent *)
         // even when the controller restarted before its answer left it.
         clearUpdateFlags();
         showPage(kPageFinished);
-        showNotice(QLatin1String(updatetexts::kRestart), NoticeBox::Kind::Information);
+        showNotice(updatetexts::text(updatetexts::kRestart), NoticeBox::Kind::Information);
+    }
+    if (resetEnded)
+    {
+        // The update's last text is in.
+        updateLog.finish();
     }
 }
 
@@ -206,8 +221,36 @@ void MainWindow::abandonUpdate(const char *what)
     updateImage.remove();
     controllerFound = 0;
     showPage(kPageConnect);
-    showNotice(QStringLiteral("%1 %2").arg(QLatin1String(what), QLatin1String(updatetexts::kTryAgain)), NoticeBox::Kind::Failure);
+    showFailure(QStringLiteral("%1 %2").arg(updatetexts::text(what), updatetexts::text(updatetexts::kTryAgain)));
     CheckController();
+}
+
+void MainWindow::startUpdateLog()
+{
+    const vorn::ControllerVariant &variant = vorn::kVariants[foundIndex];
+    if (!updateLog.start(QLatin1String(variant.name),
+                         { QStringLiteral("kelvo-updater " VORN_UPDATER_VERSION), controllerVersion, updaterVersion }))
+    {
+        qWarning("No log of this update: %s", qUtf8Printable(updateLog.error()));
+        return;
+    }
+    for (const auto &text : qAsConst(versionReadTexts))
+    {
+        updateLog.record(text.second, text.first);
+    }
+}
+
+void MainWindow::showFailure(const QString &text)
+{
+    updateLog.note(text);
+    updateLog.finish();
+    if (updateLog.path().isEmpty())
+    {
+        showNotice(text, NoticeBox::Kind::Failure);
+        return;
+    }
+    showNotice(QStringLiteral("%1\n\n%2").arg(text, updatetexts::text(updatetexts::kLogKept).arg(updateLog.path())),
+               NoticeBox::Kind::Failure, updateLog.text());
 }
 
 QMessageBox *MainWindow::notice() const
@@ -215,9 +258,13 @@ QMessageBox *MainWindow::notice() const
     return notices.box();
 }
 
-void MainWindow::showNotice(const QString &text, NoticeBox::Kind kind)
+void MainWindow::showNotice(const QString &text, NoticeBox::Kind kind, const QString &details)
 {
-    notices.show(text, kind);
+    if (kind == NoticeBox::Kind::Information)
+    {
+        updateLog.note(text);
+    }
+    notices.show(text, kind, details);
     Q_EMIT noticeShown(text);
 }
 
@@ -229,6 +276,14 @@ void MainWindow::showPage(int index)
 void MainWindow::ParseLogs(QString msg)
 {
     using logreading::Outcome;
+    if (lstMsg == GetVersion)
+    {
+        versionReadTexts.append({ QDateTime::currentDateTime(), msg });
+    }
+    else
+    {
+        updateLog.record(msg);
+    }
     switch (lstMsg)
     {
     case GetVersion:
@@ -325,11 +380,12 @@ void MainWindow::on_pushButton_clicked()
     {
         return;
     }
+    startUpdateLog();
     // Nothing is erased before the image that replaces it is ready.
     if (!updateImage.prepare(variantImage()))
     {
         qWarning("Cannot prepare the firmware image in %s", qUtf8Printable(updateImage.directory()));
-        showNotice(QLatin1String(updatetexts::kImageNotReady), NoticeBox::Kind::Failure);
+        showFailure(updatetexts::text(updatetexts::kImageNotReady));
         return;
     }
     clearUpdateFlags();

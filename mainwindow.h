@@ -4,9 +4,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QDateTime>
+#include <QPair>
+#include <QVector>
 
 #include "product/controller_variants.h"
 #include "window/noticebox.h"
+#include "support/updatelog.h"
 #include "window/privateimage.h"
 
 #include <initializer_list>
@@ -96,7 +100,9 @@ private:
     QByteArray variantImage() const;
     void clearUpdateFlags();
     void abandonUpdate(const char *what);
-    void showNotice(const QString &text, NoticeBox::Kind kind);
+    void startUpdateLog();
+    void showFailure(const QString &text);
+    void showNotice(const QString &text, NoticeBox::Kind kind, const QString &details = QString());
     void takeVersionReading(const logreading::Reading &reading);
     void takeWriteReading(const logreading::Reading &reading);
     void showPage(int index);
@@ -133,4 +139,7 @@ private:
     //! The embedded image could not be read and the user was told once.
     bool versionErrorShown = false;
     std::unique_ptr<AccessHint> accessHint;
+    //! Texts of the version read that ran last: an update's log begins with them.
+    QVector<QPair<QDateTime, QString>> versionReadTexts;
+    UpdateLog updateLog;
 };

@@ -1,20 +1,44 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QString>
+
 //! What the window tells the user beyond its pages: when a controller may not
-//! be opened, and when an update cannot go on or needs a hand.
+//! be opened, and when an update cannot go on or needs a hand. Each text is
+//! written here in English and shown through text(), in the user's language.
 namespace updatetexts {
 
-constexpr char kAccessHint[] = "The controller is plugged in, but this user may not open it. Install the "
-                               "updater's udev rule, then plug the controller in again.";
-constexpr char kImageNotReady[] =
-    "The firmware image could not be prepared, so nothing on the controller was changed. Make sure the "
-    "temporary folder has free space, then click UPDATE to try again.";
-constexpr char kEraseFailed[] = "The controller did not confirm that its old firmware was erased.";
-constexpr char kWriteFailed[] = "The controller did not confirm that it received the whole new firmware.";
-constexpr char kImageChanged[] = "The firmware image changed before it could be written, so it was not sent.";
+constexpr char kContext[] = "MainWindow";
+
+constexpr char kAccessHint[] =
+    QT_TRANSLATE_NOOP("MainWindow", "The controller is plugged in, but this user may not open it. Install the "
+                                    "udev rule 60-kelvo-updater.rules, then plug the controller in again.");
+constexpr char kImageNotReady[] = QT_TRANSLATE_NOOP(
+    "MainWindow", "The firmware image could not be prepared, so nothing on the controller was changed. Make sure the "
+                  "temporary folder has free space, then click UPDATE to try again.");
+constexpr char kEraseFailed[] =
+    QT_TRANSLATE_NOOP("MainWindow", "The controller did not confirm that its old firmware was erased.");
+constexpr char kWriteFailed[] =
+    QT_TRANSLATE_NOOP("MainWindow", "The controller did not confirm that it received the whole new firmware.");
+constexpr char kImageChanged[] =
+    QT_TRANSLATE_NOOP("MainWindow", "The firmware image changed before it could be written, so it was not sent.");
 //! Follows each of the three above.
-constexpr char kTryAgain[] =
-    "The update did not finish. Unplug the controller, hold the left stick, plug it in again, then click UPDATE.";
-constexpr char kRestart[] = "The new firmware is written. Unplug the controller and plug it in again to start it.";
+constexpr char kTryAgain[] = QT_TRANSLATE_NOOP(
+    "MainWindow",
+    "The update did not finish. Unplug the controller, hold the left stick, plug it in again, then click UPDATE.");
+constexpr char kRestart[] =
+    QT_TRANSLATE_NOOP("MainWindow", "The new firmware is written. Unplug the controller and plug it in again to start it.");
+//! Follows every failure; %1 is the log file.
+constexpr char kLogKept[] =
+    QT_TRANSLATE_NOOP("MainWindow", "What happened is kept in %1. Send that file, or the details below, to support.");
+//! Title of the message when the carried firmware cannot be read.
+constexpr char kErrorTitle[] = QT_TRANSLATE_NOOP("MainWindow", "error");
+//! The window's own version, %1, on its title.
+constexpr char kProgramVersion[] = QT_TRANSLATE_NOOP("MainWindow", "Kelvo Updater version %1");
+
+inline QString text(const char *english)
+{
+    return QCoreApplication::translate(kContext, english);
+}
 
 } // namespace updatetexts

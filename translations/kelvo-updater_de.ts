@@ -1,0 +1,94 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Updates the firmware of a VORN Kelvo Pro Wired controller.</source>
+        <translation>Aktualisiert die Firmware eines VORN Kelvo Pro Wired-Controllers.</translation>
+    </message>
+    <message>
+        <source>Runs one update without a user and saves a picture of every page into &lt;dir&gt;.</source>
+        <translation>Führt ein Update ohne Benutzer aus und speichert ein Bild jeder Seite in &lt;dir&gt;.</translation>
+    </message>
+    <message>
+        <source>Seconds the walkthrough may take to reach the finished page (default 180).</source>
+        <translation>Sekunden, in denen der Durchlauf die Abschlussseite erreichen muss (Standard 180).</translation>
+    </message>
+    <message>
+        <source>Seconds the finished page stays before the walkthrough ends.</source>
+        <translation>Sekunden, die die Abschlussseite stehen bleibt, bevor der Durchlauf endet.</translation>
+    </message>
+    <message>
+        <source>Updates from a terminal; see kelvo-updater --cli --help.</source>
+        <translation>Aktualisiert im Terminal; siehe kelvo-updater --cli --help.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Unerwartetes Argument: %1</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Kelvo Updater</source>
+        <translation>Kelvo Updater</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;KELVO FIRMWARE UPDATER&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;KELVO FIRMWARE-UPDATE&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Click and hold the left thumbstick while inserting</source>
+        <translation>Klicken und halten Sie den linken Stick, während</translation>
+    </message>
+    <message>
+        <source>the USB cable to enter update mode</source>
+        <translation>Sie das USB-Kabel einstecken (Update-Modus)</translation>
+    </message>
+    <message>
+        <source>Current firmware version:</source>
+        <translation>Aktuelle Firmware-Version:</translation>
+    </message>
+    <message>
+        <source>The controller is plugged in, but this user may not open it. Install the udev rule 60-kelvo-updater.rules, then plug the controller in again.</source>
+        <translation>Der Controller ist eingesteckt, aber dieser Benutzer darf ihn nicht öffnen. Installieren Sie die udev-Regel 60-kelvo-updater.rules und stecken Sie den Controller dann neu ein.</translation>
+    </message>
+    <message>
+        <source>The firmware image could not be prepared, so nothing on the controller was changed. Make sure the temporary folder has free space, then click UPDATE to try again.</source>
+        <translation>Das Firmware-Abbild konnte nicht vorbereitet werden; am Controller wurde nichts verändert. Sorgen Sie für freien Platz im temporären Ordner und klicken Sie dann erneut auf UPDATE.</translation>
+    </message>
+    <message>
+        <source>The controller did not confirm that its old firmware was erased.</source>
+        <translation>Der Controller hat nicht bestätigt, dass seine alte Firmware gelöscht wurde.</translation>
+    </message>
+    <message>
+        <source>The controller did not confirm that it received the whole new firmware.</source>
+        <translation>Der Controller hat nicht bestätigt, dass er die ganze neue Firmware erhalten hat.</translation>
+    </message>
+    <message>
+        <source>The firmware image changed before it could be written, so it was not sent.</source>
+        <translation>Das Firmware-Abbild hat sich vor dem Schreiben verändert und wurde deshalb nicht gesendet.</translation>
+    </message>
+    <message>
+        <source>The update did not finish. Unplug the controller, hold the left stick, plug it in again, then click UPDATE.</source>
+        <translation>Das Update wurde nicht abgeschlossen. Ziehen Sie den Controller ab, halten Sie den linken Stick gedrückt, stecken Sie ihn wieder ein und klicken Sie dann auf UPDATE.</translation>
+    </message>
+    <message>
+        <source>The new firmware is written. Unplug the controller and plug it in again to start it.</source>
+        <translation>Die neue Firmware ist geschrieben. Ziehen Sie den Controller ab und stecken Sie ihn wieder ein, um sie zu starten.</translation>
+    </message>
+    <message>
+        <source>What happened is kept in %1. Send that file, or the details below, to support.</source>
+        <translation>Der Ablauf ist in %1 festgehalten. Senden Sie diese Datei oder die Details unten an den Support.</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Kelvo Updater version %1</source>
+        <translation>Kelvo Updater, Version %1</translation>
+    </message>
+</context>
+</TS>
