@@ -52,7 +52,7 @@
     </message>
     <message>
         <source>The controller is plugged in, but this user may not open it. Install the udev rule 60-kelvo-updater.rules, then plug the controller in again.</source>
-        <translation>Der Controller ist eingesteckt, aber dieser Benutzer darf ihn nicht öffnen. Installieren Sie die udev-Regel 60-kelvo-updater.rules und stecken Sie den Controller dann neu ein.</translation>
+        <translation>Der Controller steckt, aber dieser Benutzer darf ihn nicht öffnen. Installieren Sie die udev-Regel 60-kelvo-updater.rules und stecken Sie ihn neu ein.</translation>
     </message>
     <message>
         <source>The firmware image could not be prepared, so nothing on the controller was changed. Make sure the temporary folder has free space, then click UPDATE to try again.</source>
