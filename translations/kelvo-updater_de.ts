@@ -51,10 +51,6 @@
         <translation>Aktuelle Firmware-Version:</translation>
     </message>
     <message>
-        <source>The controller is plugged in, but this user may not open it. Install the udev rule 60-kelvo-updater.rules, then plug the controller in again.</source>
-        <translation>Der Controller steckt, aber dieser Benutzer darf ihn nicht öffnen. Installieren Sie die udev-Regel 60-kelvo-updater.rules und stecken Sie ihn neu ein.</translation>
-    </message>
-    <message>
         <source>The firmware image could not be prepared, so nothing on the controller was changed. Make sure the temporary folder has free space, then click UPDATE to try again.</source>
         <translation>Das Firmware-Abbild konnte nicht vorbereitet werden; am Controller wurde nichts verändert. Sorgen Sie für freien Platz im temporären Ordner und klicken Sie dann erneut auf UPDATE.</translation>
     </message>
@@ -89,6 +85,12 @@
     <message>
         <source>Kelvo Updater version %1</source>
         <translation>Kelvo Updater, Version %1</translation>
+    </message>
+    <message>
+        <source>The controller is plugged in, but this user may not open it. Install the updater&apos;s udev rule, then plug the controller in again:
+60-kelvo-updater.rules</source>
+        <translation>Der Controller steckt, aber dieser Benutzer darf ihn nicht öffnen. Installieren Sie die udev-Regel des Updaters und stecken Sie ihn neu ein:
+60-kelvo-updater.rules</translation>
     </message>
 </context>
 </TS>

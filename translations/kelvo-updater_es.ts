@@ -51,10 +51,6 @@
         <translation>Versión de firmware actual:</translation>
     </message>
     <message>
-        <source>The controller is plugged in, but this user may not open it. Install the udev rule 60-kelvo-updater.rules, then plug the controller in again.</source>
-        <translation>El mando está conectado, pero este usuario no puede abrirlo. Instale la regla de udev 60-kelvo-updater.rules y vuelva a conectar el mando.</translation>
-    </message>
-    <message>
         <source>The firmware image could not be prepared, so nothing on the controller was changed. Make sure the temporary folder has free space, then click UPDATE to try again.</source>
         <translation>No se pudo preparar la imagen del firmware, así que no se ha cambiado nada en el mando. Asegúrese de que la carpeta temporal tiene espacio libre y vuelva a hacer clic en UPDATE.</translation>
     </message>
@@ -89,6 +85,12 @@
     <message>
         <source>Kelvo Updater version %1</source>
         <translation>Kelvo Updater, versión %1</translation>
+    </message>
+    <message>
+        <source>The controller is plugged in, but this user may not open it. Install the updater&apos;s udev rule, then plug the controller in again:
+60-kelvo-updater.rules</source>
+        <translation>El mando está conectado, pero este usuario no puede abrirlo. Instale la regla de udev del actualizador y vuelva a conectar el mando:
+60-kelvo-updater.rules</translation>
     </message>
 </context>
 </TS>

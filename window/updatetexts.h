@@ -10,9 +10,10 @@ namespace updatetexts {
 
 constexpr char kContext[] = "MainWindow";
 
+//! The rule's file name has a line of its own: wrapped at its hyphens it could not be read.
 constexpr char kAccessHint[] =
     QT_TRANSLATE_NOOP("MainWindow", "The controller is plugged in, but this user may not open it. Install the "
-                                    "udev rule 60-kelvo-updater.rules, then plug the controller in again.");
+                                    "updater's udev rule, then plug the controller in again:\n60-kelvo-updater.rules");
 constexpr char kImageNotReady[] = QT_TRANSLATE_NOOP(
     "MainWindow", "The firmware image could not be prepared, so nothing on the controller was changed. Make sure the "
                   "temporary folder has free space, then click UPDATE to try again.");

@@ -120,7 +120,8 @@ QLabel *addAccessHint(QWidget *page, const QSize &window, const QString &text)
 {
     auto *hint = new QLabel(text, page);
     hint->setObjectName(QStringLiteral("lblAccessHint"));
-    hint->setGeometry(scaledRect(window, 0.2, 0.865, 0.6, 0.08));
+    // Three lines: two of text and the rule's file name.
+    hint->setGeometry(scaledRect(window, 0.2, 0.855, 0.6, 0.11));
     hint->setStyleSheet(QString::fromLatin1(kStyleWhite));
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
