@@ -63,7 +63,8 @@ void MainWindow::GenerateUI()
     accessHint = std::make_unique<AccessHint>(added.accessHint);
     ui->lblNewVersion->setText(updaterVersion);
     // The program's own version, for a user who is asked for it.
-    const QString programVersion = updatetexts::text(updatetexts::kProgramVersion).arg(QLatin1String(VORN_UPDATER_VERSION));
+    const QString programVersion =
+        updatetexts::text(updatetexts::kProgramVersion).arg(QLatin1String(VORN_UPDATER_VERSION));
     ui->lblTitle->setToolTip(programVersion);
     ui->lblTitle->setAccessibleDescription(programVersion);
 

@@ -16,6 +16,11 @@ namespace {
 const char kLogFolder[] = "kelvo-updater";
 const char kNamePattern[] = "update-*.log";
 
+QString systemError(int number)
+{
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
 //! Makes every missing folder of @a path with mode 0700, as the XDG base
 //! directories ask for; the log folder itself is made private even when it
 //! already exists.
@@ -29,13 +34,13 @@ bool makePrivateFolder(const QString &path, QString *error)
         const QByteArray native = QFile::encodeName(current);
         if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         {
-            *error = QStringLiteral("cannot make %1: %2").arg(current, QString::fromLocal8Bit(std::strerror(errno)));
+            *error = QStringLiteral("cannot make %1: %2").arg(current, systemError(errno));
             return false;
         }
     }
     if (::chmod(QFile::encodeName(current).constData(), 0700) != 0)
     {
-        *error = QStringLiteral("cannot restrict %1: %2").arg(current, QString::fromLocal8Bit(std::strerror(errno)));
+        *error = QStringLiteral("cannot restrict %1: %2").arg(current, systemError(errno));
         return false;
     }
     return true;
@@ -52,6 +57,23 @@ QString fileNamePart(const QString &controller)
     QString part = controller;
     part.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
     return part.isEmpty() ? QStringLiteral("controller") : part;
+}
+
+//! The number before a closing "%" ("(1/1) 7%" gives 7); -1 for none. A write
+//! sends one such text per packet, so this stays cheap.
+int trailingPercentage(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (!trimmed.endsWith(QLatin1Char('%')))
+    {
+        return -1;
+    }
+    int start = trimmed.size() - 1;
+    while (start > 0 && trimmed.at(start - 1).isDigit() && trimmed.size() - start < 4)
+    {
+        --start;
+    }
+    return start == trimmed.size() - 1 ? -1 : trimmed.midRef(start, trimmed.size() - 1 - start).toInt();
 }
 
 } // namespace
@@ -85,37 +107,9 @@ bool UpdateLog::start(const QString &controller, const Versions &versions, const
         return false;
     }
     // UTC in the name, so that names sort by time across clock changes.
-    const QString stem = QStringLiteral("%1/update-%2-%3")
-                             .arg(directory, QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz'Z'")),
-                                  fileNamePart(controller));
-    for (int attempt = 0; attempt < 100 && !file.isOpen(); ++attempt)
+    const QString time = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz'Z'"));
+    if (!openNewFile(QStringLiteral("%1/update-%2-%3").arg(directory, time, fileNamePart(controller))))
     {
-        const QString candidate = attempt == 0 ? stem + QStringLiteral(".log")
-                                               : QStringLiteral("%1-%2.log").arg(stem).arg(attempt + 1);
-        // A new file only, never through a link, and private whatever the umask.
-        const int fd = ::open(QFile::encodeName(candidate).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0)
-        {
-            if (errno == EEXIST)
-            {
-                continue;
-            }
-            lastError = QStringLiteral("cannot create %1: %2").arg(candidate, QString::fromLocal8Bit(std::strerror(errno)));
-            return false;
-        }
-        if (::fchmod(fd, 0600) != 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
-        {
-            lastError = QStringLiteral("cannot write %1").arg(candidate);
-            ::close(fd);
-            ::unlink(QFile::encodeName(candidate).constData());
-            return false;
-        }
-        filePath = candidate;
-    }
-    if (!file.isOpen())
-    {
-        lastError = QStringLiteral("no free file name in %1").arg(directory);
         return false;
     }
     writeLine(QStringLiteral("Updater: %1").arg(versions.updater));
@@ -124,6 +118,38 @@ bool UpdateLog::start(const QString &controller, const Versions &versions, const
     writeLine(QStringLiteral("Firmware to write: %1").arg(versions.offered));
     removeOldLogs(directory);
     return true;
+}
+
+bool UpdateLog::openNewFile(const QString &stem)
+{
+    for (int attempt = 1; attempt <= 100; ++attempt)
+    {
+        const QString candidate =
+            attempt == 1 ? stem + QStringLiteral(".log") : QStringLiteral("%1-%2.log").arg(stem).arg(attempt);
+        const QByteArray native = QFile::encodeName(candidate);
+        // A new file only, never through a link, and private whatever the umask.
+        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+        {
+            continue;
+        }
+        if (fd < 0)
+        {
+            lastError = QStringLiteral("cannot create %1: %2").arg(candidate, systemError(errno));
+            return false;
+        }
+        if (::fchmod(fd, 0600) != 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
+        {
+            lastError = QStringLiteral("cannot write %1").arg(candidate);
+            ::close(fd);
+            ::unlink(native.constData());
+            return false;
+        }
+        filePath = candidate;
+        return true;
+    }
+    lastError = QStringLiteral("no free file name for %1").arg(stem);
+    return false;
 }
 
 void UpdateLog::record(const QString &engineText, const QDateTime &when)
@@ -154,14 +180,12 @@ void UpdateLog::record(const QString &engineText, const QDateTime &when)
 void UpdateLog::progressText(const QString &text)
 {
     endPendingLine();
-    static const QRegularExpression percentage(QStringLiteral("(\\d+)%\\s*$"));
-    const QRegularExpressionMatch match = percentage.match(text);
-    if (!match.hasMatch())
+    const int percent = trailingPercentage(text);
+    if (percent < 0)
     {
         pending = text;
         return;
     }
-    const int percent = match.captured(1).toInt();
     if (percent != lastPercent)
     {
         lastPercent = percent;

@@ -53,6 +53,7 @@ public:
     QString error() const { return lastError; }
 
 private:
+    bool openNewFile(const QString &stem);
     void writeLine(const QString &line, const QDateTime &when = QDateTime::currentDateTime());
     void endPendingLine();
     void progressText(const QString &text);

@@ -27,8 +27,8 @@ constexpr char kImageChanged[] =
 constexpr char kTryAgain[] = QT_TRANSLATE_NOOP(
     "MainWindow",
     "The update did not finish. Unplug the controller, hold the left stick, plug it in again, then click UPDATE.");
-constexpr char kRestart[] =
-    QT_TRANSLATE_NOOP("MainWindow", "The new firmware is written. Unplug the controller and plug it in again to start it.");
+constexpr char kRestart[] = QT_TRANSLATE_NOOP(
+    "MainWindow", "The new firmware is written. Unplug the controller and plug it in again to start it.");
 //! Follows every failure; %1 is the log file.
 constexpr char kLogKept[] =
     QT_TRANSLATE_NOOP("MainWindow", "What happened is kept in %1. Send that file, or the details below, to support.");
