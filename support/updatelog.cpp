@@ -63,17 +63,23 @@ QString fileNamePart(const QString &controller)
 //! sends one such text per packet, so this stays cheap.
 int trailingPercentage(const QString &text)
 {
-    const QString trimmed = text.trimmed();
-    if (!trimmed.endsWith(QLatin1Char('%')))
+    int end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+    {
+        --end;
+    }
+    if (end == 0 || text.at(end - 1) != QLatin1Char('%'))
     {
         return -1;
     }
-    int start = trimmed.size() - 1;
-    while (start > 0 && trimmed.at(start - 1).isDigit() && trimmed.size() - start < 4)
+    int percent = 0;
+    int scale = 1;
+    int at = end - 1;
+    for (; at > 0 && text.at(at - 1).isDigit() && scale <= 100; --at, scale *= 10)
     {
-        --start;
+        percent += text.at(at - 1).digitValue() * scale;
     }
-    return start == trimmed.size() - 1 ? -1 : trimmed.midRef(start, trimmed.size() - 1 - start).toInt();
+    return at == end - 1 ? -1 : percent;
 }
 
 } // namespace
@@ -152,6 +158,11 @@ bool UpdateLog::openNewFile(const QString &stem)
     return false;
 }
 
+void UpdateLog::record(const QString &engineText)
+{
+    record(engineText, QDateTime());
+}
+
 void UpdateLog::record(const QString &engineText, const QDateTime &when)
 {
     if (!isOpen())
@@ -159,6 +170,13 @@ void UpdateLog::record(const QString &engineText, const QDateTime &when)
         return;
     }
     textTime = when;
+    // The write's progress comes as one such text per packet: no splitting for it.
+    if (engineText.startsWith(QLatin1Char('\r')) && engineText.lastIndexOf(QLatin1Char('\r')) == 0 &&
+        !engineText.contains(QLatin1Char('\n')))
+    {
+        progressText(engineText.mid(1));
+        return;
+    }
     const QStringList lines = engineText.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i)
     {
@@ -200,7 +218,7 @@ void UpdateLog::note(const QString &line)
         return;
     }
     endPendingLine();
-    textTime = QDateTime::currentDateTime();
+    textTime = QDateTime();
     for (const QString &part : line.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
     {
         writeLine(part);
@@ -229,7 +247,8 @@ void UpdateLog::endPendingLine()
 
 void UpdateLog::writeLine(const QString &line, const QDateTime &when)
 {
-    const QString stamped = QStringLiteral("%1 %2\n").arg(timeStamp(when), line);
+    const QString stamped =
+        QStringLiteral("%1 %2\n").arg(timeStamp(when.isValid() ? when : QDateTime::currentDateTime()), line);
     written += stamped;
     // Flushed line by line: a crash keeps everything up to its last text.
     if (file.write(stamped.toUtf8()) < 0 || !file.flush())

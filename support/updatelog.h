@@ -37,9 +37,10 @@ public:
     bool start(const QString &controller, const Versions &versions, const QString &directory = defaultDirectory());
     //! One text of the engine, exactly as it went to standard output: lines
     //! are time-stamped as they end, and carriage-return progress texts become
-    //! one line per changed percentage. @a when is when the text was logged,
-    //! for texts kept until the log started.
-    void record(const QString &engineText, const QDateTime &when = QDateTime::currentDateTime());
+    //! one line per changed percentage.
+    void record(const QString &engineText);
+    //! The same for a text logged at @a when, kept until the log started.
+    void record(const QString &engineText, const QDateTime &when);
     //! A line of the program's own, such as a message shown to the user.
     void note(const QString &line);
     //! Ends the file; path() and text() stay until the next start.
@@ -54,7 +55,8 @@ public:
 
 private:
     bool openNewFile(const QString &stem);
-    void writeLine(const QString &line, const QDateTime &when = QDateTime::currentDateTime());
+    //! An invalid @a when stands for now.
+    void writeLine(const QString &line, const QDateTime &when = QDateTime());
     void endPendingLine();
     void progressText(const QString &text);
     void removeOldLogs(const QString &directory) const;
@@ -66,6 +68,7 @@ private:
     //! Text of a line whose end has not arrived yet.
     QString pending;
     int lastPercent = -1;
-    //! When the text that the pending line and progress texts came in was logged.
+    //! When the text that the pending line and progress texts came in was
+    //! logged; invalid for now, so that the clock is read only for a line written.
     QDateTime textTime;
 };
