@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QRegularExpression>
 
 namespace {
 
@@ -56,22 +55,6 @@ TEST_F(UpdateLogWindow, ARefusedEraseNamesItsLogAndOffersItsTextToCopy)
     EXPECT_TRUE(log.contains("Firmware to write: 0.5.20"));
     EXPECT_TRUE(log.contains("Updater: kelvo-updater " VORN_UPDATER_VERSION));
     EXPECT_TRUE(log.trimmed().endsWith("then click UPDATE.")) << log.right(300).toStdString();
-}
-
-TEST_F(UpdateLogWindow, AControllerLostDuringTheWriteLeavesALogThatEndsWithTheMessage)
-{
-    openFast({ { "VORN_SIM_VARIANT", "smoked" }, { "VORN_SIM_FLASH", flash.toStdString() },
-               { "VORN_SIM_FAULT", "unplug:write-memory:4099" } });
-    startUpdate();
-    ASSERT_TRUE(waitFor([&] { return noticeOpen(); }));
-    ASSERT_EQ(logs().size(), 1);
-    const QString log = QString::fromUtf8(readFile(state.filePath("kelvo-updater/" + logs().constFirst())));
-    EXPECT_FALSE(log.contains('\r'));
-    // Progress up to where the controller was lost, one line for each percentage.
-    EXPECT_EQ(log.count(QRegularExpression("\\(1/1\\) *1%\\n")), 1);
-    EXPECT_EQ(log.count("(1/1)49%\n"), 1);
-    EXPECT_EQ(log.count("(1/1)51%"), 0);
-    EXPECT_TRUE(log.contains(window->notice()->text().section("\n\n", 0, 0)));
 }
 
 TEST_F(UpdateLogWindow, UpdatesThatAreNotStartedLeaveNoLog)
