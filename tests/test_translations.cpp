@@ -204,6 +204,8 @@ TEST_P(TranslatedWindow, TheWindowSpeaksTheLanguageItWasBuiltIn)
     const bool english = QLatin1String(GetParam()) == QLatin1String("en");
     EXPECT_EQ(instruction->text() == QLatin1String("Click and hold the left thumbstick while inserting"), english);
     EXPECT_EQ(updatetexts::text(updatetexts::kEraseFailed) == QLatin1String(updatetexts::kEraseFailed), english);
+    // Qt's own texts too: the button that shows a failure's log.
+    EXPECT_EQ(QCoreApplication::translate("QMessageBox", "Show Details...") == QLatin1String("Show Details..."), english);
     // The product's name and the versions are never translated.
     EXPECT_EQ(window->findChild<QLabel *>(QStringLiteral("lblProduct"))->text(), QLatin1String("VORN Kelvo Pro Wired"));
 }
