@@ -3,11 +3,16 @@
 # controller; the engine sees hidapi's header only, and each program links
 # either the system library or the virtual controller behind it.
 
+include(translations/translations.cmake)
+add_subdirectory(support)
+
 add_library(vorn_app OBJECT
   mainwindow.h mainwindow.cpp mainwindow.ui
   window/accesshint.h window/accesshint.cpp
   window/devicereservation.h window/devicereservation.cpp
+  window/commandline.h window/commandline.cpp
   window/embeddedfirmware.h window/embeddedfirmware.cpp
+  window/localization.h window/localization.cpp
   window/logreading.h window/logreading.cpp
   window/noticebox.h window/noticebox.cpp
   window/privateimage.h window/privateimage.cpp
@@ -21,11 +26,14 @@ add_library(vorn_app OBJECT
   workerthread.h workerthread.cpp
   vornbutton.h vornbutton.cpp
   vornclosebutton.h vornclosebutton.cpp
-  vornprogressbar.h vornprogressbar.cpp)
+  vornprogressbar.h vornprogressbar.cpp
+  ${vorn_translation_sources})
 set_target_properties(vorn_app PROPERTIES AUTOMOC ON AUTOUIC ON
   AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR})
 target_include_directories(vorn_app PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vorn_app PUBLIC blfwk Qt5::Widgets Qt5::Network)
+target_link_libraries(vorn_app PUBLIC blfwk vorn_support Qt5::Widgets Qt5::Network)
+# The window's own version, for --version, its title's tooltip and the update log.
+target_compile_definitions(vorn_app PUBLIC VORN_UPDATER_VERSION="${PROJECT_VERSION}")
 
 # Both programs take "--walkthrough DIR": a whole update without a user, for
 # scripted use, with pictures of every page.

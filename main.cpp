@@ -1,14 +1,33 @@
 #include "mainwindow.h"
 
+#include "window/commandline.h"
+#include "window/localization.h"
 #include "window/quitsignals.h"
 #include "window/singleinstance.h"
 #include "window/walkthrough.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 int main(int argc, char **argv)
 {
+    QCoreApplication::setApplicationName(QStringLiteral("kelvo-updater"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORN_UPDATER_VERSION));
+    {
+        // Options first, with no window system: --help and --version need no display.
+        QCoreApplication console(argc, argv);
+        localization::install(console);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        const commandline::Decision decision = commandline::read(QCoreApplication::arguments(), out, err);
+        if (!decision.openWindow)
+        {
+            return decision.exitCode;
+        }
+    }
     QApplication application(argc, argv);
+    // Before the window is built: its texts are translated as they are set.
+    localization::install(application);
     // Wayland takes the window's icon and name from the desktop entry of this id.
     QGuiApplication::setDesktopFileName(QStringLiteral(VORN_APP_ID));
     const QStringList arguments = QApplication::arguments();

@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QMessageBox>
 #include <QTimerEvent>
@@ -56,8 +57,8 @@ QString MainWindow::hex2version(const QString &hex)
 
 void MainWindow::GenerateUI()
 {
-    const StyledWidgets added = windowstyle::styleForm(*this, *ui, QLatin1String(updatetexts::kAccessHint),
-                                                       QLatin1String(updatetexts::kControllerBusy));
+    const StyledWidgets added = windowstyle::styleForm(*this, *ui, updatetexts::text(updatetexts::kAccessHint),
+                                                       updatetexts::text(updatetexts::kControllerBusy));
     loader = added.loader;
     updateButton = added.updateButton;
     pb = added.progressBar;
@@ -65,6 +66,11 @@ void MainWindow::GenerateUI()
     accessHint = std::make_unique<AccessHint>(added.accessHint);
     reservation = std::make_unique<DeviceReservation>(added.busyHint);
     ui->lblNewVersion->setText(updaterVersion);
+    // The program's own version, for a user who is asked for it.
+    const QString programVersion =
+        updatetexts::text(updatetexts::kProgramVersion).arg(QLatin1String(VORN_UPDATER_VERSION));
+    ui->lblTitle->setToolTip(programVersion);
+    ui->lblTitle->setAccessibleDescription(programVersion);
 
     connect(updateButton, &vornButton::vornButtonClicked, this, &MainWindow::on_pushButton_clicked);
     connect(closeButton, &vornCloseButton::vornCloseClicked, this, &MainWindow::on_close_clicked);
@@ -78,7 +84,7 @@ void MainWindow::ReadConfig()
     if (!carried.error.isEmpty() && !versionErrorShown)
     {
         versionErrorShown = true;
-        QMessageBox::information(nullptr, QStringLiteral("error"), carried.error, QMessageBox::Ok);
+        QMessageBox::information(nullptr, updatetexts::text(updatetexts::kErrorTitle), carried.error, QMessageBox::Ok);
     }
     updaterVersion = carried.version;
     ui->lblNewVersion->setText(updaterVersion);
@@ -117,6 +123,10 @@ void MainWindow::startStep(LastMessage step, std::initializer_list<const char *>
     flashed = step == SendBinary ? 0 : flashed;
 
     lstMsg = step;
+    if (step == GetVersion)
+    {
+        versionReadTexts.clear();
+    }
     currentWorker = WorkerThread::startRun(this, args, timeoutArg.isEmpty() ? nullptr : timeoutArg.constData());
 }
 
@@ -218,9 +228,10 @@ void MainWindow::timerEvent(QTimerEvent *)
         {
             clearUpdateFlags();
             showPage(kPageFinished);
-            showNotice(QLatin1String(updatetexts::kRestart), NoticeBox::Kind::Information);
+            showNotice(updatetexts::text(updatetexts::kRestart), NoticeBox::Kind::Information);
         }
-        // The update has ended with the reset's run.
+        // The update has ended with the reset's run, and its last text is in.
+        updateLog.finish();
         reservation->release();
         closeIfAsked(true);
     }
@@ -247,7 +258,7 @@ void MainWindow::closeWhenIdle(bool fromSignal)
     {
         closeAsked = fromSignal ? CloseAsked::BySignal : CloseAsked::ByUser;
     }
-    showNotice(QLatin1String(updatetexts::kClosingAfterUpdate), NoticeBox::Kind::Information);
+    showNotice(updatetexts::text(updatetexts::kClosingAfterUpdate), NoticeBox::Kind::Information);
 }
 
 void MainWindow::closeIfAsked(bool finished)
@@ -302,9 +313,37 @@ void MainWindow::abandonUpdate(const char *what)
     controllerFound = 0;
     showPage(kPageConnect);
     reservation->release();
-    showNotice(QStringLiteral("%1 %2").arg(QLatin1String(what), QLatin1String(updatetexts::kTryAgain)), NoticeBox::Kind::Failure);
+    showFailure(QStringLiteral("%1 %2").arg(updatetexts::text(what), updatetexts::text(updatetexts::kTryAgain)));
     closeIfAsked(false);
     CheckController();
+}
+
+void MainWindow::startUpdateLog()
+{
+    const vorn::ControllerVariant &variant = vorn::kVariants[foundIndex];
+    if (!updateLog.start(QLatin1String(variant.name),
+                         { QStringLiteral("kelvo-updater " VORN_UPDATER_VERSION), controllerVersion, updaterVersion }))
+    {
+        qWarning("No log of this update: %s", qUtf8Printable(updateLog.error()));
+        return;
+    }
+    for (const auto &text : qAsConst(versionReadTexts))
+    {
+        updateLog.record(text.second, text.first);
+    }
+}
+
+void MainWindow::showFailure(const QString &text)
+{
+    updateLog.note(text);
+    updateLog.finish();
+    if (updateLog.path().isEmpty())
+    {
+        showNotice(text, NoticeBox::Kind::Failure);
+        return;
+    }
+    showNotice(QStringLiteral("%1\n\n%2").arg(text, updatetexts::text(updatetexts::kLogKept).arg(updateLog.path())),
+               NoticeBox::Kind::Failure, updateLog.text());
 }
 
 QMessageBox *MainWindow::notice() const
@@ -312,9 +351,13 @@ QMessageBox *MainWindow::notice() const
     return notices.box();
 }
 
-void MainWindow::showNotice(const QString &text, NoticeBox::Kind kind)
+void MainWindow::showNotice(const QString &text, NoticeBox::Kind kind, const QString &details)
 {
-    notices.show(text, kind);
+    if (kind == NoticeBox::Kind::Information)
+    {
+        updateLog.note(text);
+    }
+    notices.show(text, kind, details);
     Q_EMIT noticeShown(text);
 }
 
@@ -326,6 +369,14 @@ void MainWindow::showPage(int index)
 void MainWindow::ParseLogs(QString msg)
 {
     using logreading::Outcome;
+    if (lstMsg == GetVersion)
+    {
+        versionReadTexts.append({ QDateTime::currentDateTime(), msg });
+    }
+    else
+    {
+        updateLog.record(msg);
+    }
     switch (lstMsg)
     {
     case GetVersion:
@@ -422,12 +473,13 @@ void MainWindow::on_pushButton_clicked()
     {
         return;
     }
+    startUpdateLog();
     // Nothing is erased before the image that replaces it is ready.
     if (!updateImage.prepare(variantImage()))
     {
         const QString tried = updateImage.problems().join(QStringLiteral("; "));
         qWarning("Cannot prepare the firmware image: %s", qUtf8Printable(tried));
-        showNotice(QString::fromLatin1(updatetexts::kImageNotReady).arg(tried), NoticeBox::Kind::Failure);
+        showFailure(updatetexts::text(updatetexts::kImageNotReady).arg(tried));
         return;
     }
     clearUpdateFlags();

@@ -4,9 +4,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QDateTime>
+#include <QPair>
+#include <QVector>
 
 #include "product/controller_variants.h"
 #include "window/noticebox.h"
+#include "support/updatelog.h"
 #include "window/privateimage.h"
 
 #include <initializer_list>
@@ -105,7 +109,9 @@ private:
     QByteArray variantImage() const;
     void clearUpdateFlags();
     void abandonUpdate(const char *what);
-    void showNotice(const QString &text, NoticeBox::Kind kind);
+    void startUpdateLog();
+    void showFailure(const QString &text);
+    void showNotice(const QString &text, NoticeBox::Kind kind, const QString &details = QString());
     void takeVersionReading(const logreading::Reading &reading);
     void takeWriteReading(const logreading::Reading &reading);
     void showPage(int index);
@@ -149,4 +155,7 @@ private:
     std::unique_ptr<DeviceReservation> reservation;
     enum class CloseAsked { No, ByUser, BySignal };
     CloseAsked closeAsked = CloseAsked::No;
+    //! Texts of the version read that ran last: an update's log begins with them.
+    QVector<QPair<QDateTime, QString>> versionReadTexts;
+    UpdateLog updateLog;
 };

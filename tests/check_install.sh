@@ -46,8 +46,11 @@ check_tree() {
 
   local share=$root/usr/share
   desktop-file-validate "$share/applications/$app_id.desktop" || fail "desktop-file-validate"
-  appstreamcli validate --no-net "$share/metainfo/$app_id.metainfo.xml" >/dev/null ||
-    fail "appstreamcli validate: $(appstreamcli validate --no-net "$share/metainfo/$app_id.metainfo.xml")"
+  appstreamcli validate --pedantic --no-net "$share/metainfo/$app_id.metainfo.xml" >/dev/null ||
+    fail "appstreamcli validate: $(appstreamcli validate --pedantic --no-net "$share/metainfo/$app_id.metainfo.xml")"
+  # What software centres show first.
+  grep -q '<url type="homepage">https://' "$share/metainfo/$app_id.metainfo.xml" || fail "metainfo: no homepage"
+  grep -q '<screenshot type="default">' "$share/metainfo/$app_id.metainfo.xml" || fail "metainfo: no screenshot"
   for page in "$share"/man/man1/*.1.gz; do
     local warnings
     warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man -l $page"

@@ -3,8 +3,8 @@
 
 extern "C" {
 
-// Qt's offscreen platform and the font machinery it loads keep a few objects
-// until exit; only their libraries are suppressed, never ours.
+// Qt's offscreen and X11 platforms and the font and D-Bus machinery they load
+// keep a few objects until exit; only their libraries are suppressed, never ours.
 const char *__lsan_default_suppressions()
 {
     return "leak:libQt5Core\n"
@@ -12,6 +12,9 @@ const char *__lsan_default_suppressions()
            "leak:libQt5Widgets\n"
            "leak:libQt5Test\n"
            "leak:libqoffscreen\n"
+           "leak:libQt5XcbQpa\n"
+           "leak:libQt5DBus\n"
+           "leak:libdbus-1\n"
            "leak:libfontconfig\n"
            "leak:libglib-2.0\n"
            "leak:libgobject-2.0\n";

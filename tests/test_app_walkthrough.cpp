@@ -7,9 +7,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -19,12 +23,27 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QStringList logsIn(const QString &home)
+{
+    const QDir logs(home + "/.local/state/kelvo-updater");
+    QStringList paths;
+    for (const QString &name : logs.entryList({ "*.log" }, QDir::Files, QDir::Name))
+    {
+        paths << logs.filePath(name);
+    }
+    return paths;
+}
+
 TEST(Walkthrough, ClosesTheMessageOfARefusedEraseClicksUpdateAgainAndFinishes)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
+    // The logs go to the home folder when no state folder is named.
+    environment.insert("HOME", dir.filePath("home"));
+    environment.remove("XDG_STATE_HOME");
+    environment.insert("LANGUAGE", "en");
     environment.insert("VORN_SIM_VARIANT", "light_gray");
     environment.insert("VORN_SIM_VERSION", "0.5.19");
     environment.insert("VORN_SIM_FLASH", dir.filePath("flash.bin"));
@@ -56,6 +75,64 @@ TEST(Walkthrough, ClosesTheMessageOfARefusedEraseClicksUpdateAgainAndFinishes)
     const QByteArray image = readFile(VORN_FIRMWARE_DIR "/vorn_tarsel_v_0.5.20_light_gray.bin");
     ASSERT_EQ(image.size(), 458764);
     EXPECT_EQ(readFile(dir.filePath("flash.bin")).left(image.size()), image);
+
+    // One log per update: the refused one, named in its message, and the one that finished.
+    const QStringList logs = logsIn(dir.filePath("home"));
+    ASSERT_EQ(logs.size(), 2);
+    EXPECT_TRUE(output.contains(("kept in " + logs.first()).toUtf8()));
+    EXPECT_TRUE(readFile(logs.first()).trimmed().endsWith("then click UPDATE."));
+    const QString log = QString::fromUtf8(readFile(logs.last()));
+    struct stat status = {};
+    ASSERT_EQ(::stat(QFile::encodeName(logs.last()).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_FALSE(log.contains('\r'));
+    const QRegularExpression stamped("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\S* ");
+    for (const QString &line : log.split('\n', Qt::SkipEmptyParts))
+    {
+        EXPECT_TRUE(stamped.match(line).hasMatch()) << line.toStdString();
+    }
+    EXPECT_TRUE(log.contains("Updater: kelvo-updater "));
+    EXPECT_TRUE(log.contains("Firmware in the controller: 0.5.19"));
+    EXPECT_TRUE(log.contains("Firmware to write: 0.5.20"));
+    int previous = -1;
+    for (const char *step : { "Version: 13 00 05 00 00 00", "Inject command 'flash-erase-region'",
+                              "Inject command 'write-memory'", "(1/1)50%", "Wrote 458764 of 458764 bytes.",
+                              "Inject command 'reset'" })
+    {
+        const int at = log.indexOf(step);
+        EXPECT_GT(at, previous) << step;
+        previous = at;
+    }
+    for (int percent = 0; percent <= 100; ++percent)
+    {
+        // The write's percentages, and the version read's 100 %.
+        const int expected = percent == 100 ? 2 : 1;
+        EXPECT_EQ(log.count(QRegularExpression(QString(" \\(1/1\\) *%1%\n").arg(percent))), expected) << percent;
+    }
+}
+
+TEST(Walkthrough, SpeaksTheLanguageTheUserAsksFor)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("LANGUAGE", "de");
+    environment.insert("VORN_SIM_VERSION", "0.5.19");
+    environment.insert("VORN_SIM_FLASH", dir.filePath("flash.bin"));
+    environment.insert("VORN_SIM_FAULT", "status:flash-erase-region:105");
+    environment.remove("VORN_SIM_TIMING");
+    QProcess updater;
+    updater.setProcessEnvironment(environment);
+    updater.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    updater.start(VORN_UPDATER_SIM, { "--walkthrough", dir.filePath("pictures"), "--walkthrough-limit", "90" });
+    ASSERT_TRUE(updater.waitForFinished(100000));
+    const QString output = QString::fromUtf8(updater.readAllStandardOutput());
+    EXPECT_EQ(updater.exitCode(), 0);
+    EXPECT_TRUE(output.contains("walkthrough: message: Der Controller hat nicht bestätigt, dass seine alte Firmware "
+                                "gelöscht wurde."))
+        << output.right(1500).toStdString();
+    EXPECT_TRUE(output.contains("Inject command 'flash-erase-region'")) << "the engine's texts stay as they are";
 }
 
 TEST(Walkthrough, AStartThroughAWholeUpdateWritesNothingOnStandardError)

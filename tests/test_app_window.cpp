@@ -139,6 +139,7 @@ TEST_F(AccessHint, ShowsWhileARefusedControllerIsPluggedInAndGoesWhenItOpensOrIs
     EXPECT_EQ(page(), 0);
     EXPECT_EQ(hint->parentWidget(), pagesOf(*window)->widget(0));
     EXPECT_TRUE(hint->text().contains(QStringLiteral("udev rule")));
+    EXPECT_TRUE(hint->text().endsWith(QStringLiteral("\n60-kelvo-updater.rules"))) << "the rule is named";
     EXPECT_TRUE(hintStays(true)) << "polling goes on through the other variants";
 
     // The rule is in place and the controller plugged in again.

@@ -33,7 +33,7 @@ bool DeviceReservation::claim(quint16 vid, quint16 pid)
         return true;
     }
     const bool busy = reason.rfind(vorn::kDeviceBusyReason, 0) == 0;
-    label->setText(busy ? QLatin1String(updatetexts::kControllerBusy) : QString::fromStdString(reason));
+    label->setText(busy ? updatetexts::text(updatetexts::kControllerBusy) : QString::fromStdString(reason));
     label->show();
     return false;
 }

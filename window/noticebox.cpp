@@ -7,7 +7,7 @@ NoticeBox::NoticeBox(QWidget *parentWindow)
 {
 }
 
-void NoticeBox::show(const QString &text, Kind kind)
+void NoticeBox::show(const QString &text, Kind kind, const QString &details)
 {
     if (!current)
     {
@@ -17,6 +17,7 @@ void NoticeBox::show(const QString &text, Kind kind)
     }
     current->setIcon(kind == Kind::Failure ? QMessageBox::Warning : QMessageBox::Information);
     current->setText(text);
+    current->setDetailedText(details);
     // Not exec(): that would wait in a nested event loop.
     current->open();
 }

@@ -19,8 +19,9 @@ public:
 
     explicit NoticeBox(QWidget *window);
 
-    //! Shows @a text, replacing the message shown before.
-    void show(const QString &text, Kind kind);
+    //! Shows @a text, replacing the message shown before; @a details (the
+    //! update's log) are offered behind the box's details button, to copy.
+    void show(const QString &text, Kind kind, const QString &details = QString());
     //! The box of the message shown last; null until one was shown.
     QMessageBox *box() const { return current.data(); }
 

@@ -120,7 +120,8 @@ QLabel *addHint(QWidget *page, const QSize &window, const QString &text, const Q
 {
     auto *hint = new QLabel(text, page);
     hint->setObjectName(objectName);
-    hint->setGeometry(scaledRect(window, 0.2, 0.865, 0.6, 0.08));
+    // Up to three lines: the access hint ends with the rule's file name on a line of its own.
+    hint->setGeometry(scaledRect(window, 0.2, 0.855, 0.6, 0.11));
     hint->setStyleSheet(QString::fromLatin1(kStyleWhite));
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
