@@ -10,3 +10,8 @@ vorn_add_gtest(test_rivuvo
   LIBS blfwk vornsim GTest::gtest_main)
 target_compile_definitions(test_rivuvo PRIVATE RIVUVO_SIM_PATH="$<TARGET_FILE:rivuvo-sim>")
 add_dependencies(test_rivuvo rivuvo-sim)
+
+# One writer per controller: the device lock between processes and users.
+vorn_add_gtest(test_devicelock
+  SOURCES test_devicelock.cpp sim_test_support.h sim_test_support.cpp
+  LIBS blfwk vornsim GTest::gtest_main)
