@@ -117,7 +117,7 @@ struct HidrawBridge::Plug
         : bridge(owner)
         , identity(found.identity)
         , modelPath(found.modelPath)
-        , placement(found.identity, number)
+        , placement(found.identity, number, found.port)
     {
     }
 
@@ -496,30 +496,48 @@ HidrawBridge::~HidrawBridge()
 
 void HidrawBridge::start()
 {
-    Found found;
-    if (probe(found))
+    const std::vector<Found> found = probe();
     {
         std::lock_guard<std::mutex> guard(m_mutex);
-        plugIn(found);
+        m_expected = found.size();
+        for (const Found &controller : found)
+        {
+            plugIn(controller);
+        }
     }
     m_follower = std::thread(&HidrawBridge::follow, this);
 }
 
-bool HidrawBridge::probe(Found &found)
+std::vector<HidrawBridge::Found> HidrawBridge::probe()
 {
+    std::vector<Found> found;
     hid_device_info *devices = hid_enumerate(0, 0);
-    if (!devices)
+    for (const hid_device_info *device = devices; device; device = device->next)
     {
-        return false;
+        Found controller;
+        controller.identity.vendorId = device->vendor_id;
+        controller.identity.productId = device->product_id;
+        controller.identity.serialNumber = narrow(device->serial_number);
+        controller.identity.manufacturer = narrow(device->manufacturer_string);
+        controller.identity.product = narrow(device->product_string);
+        controller.modelPath = device->path ? device->path : "";
+        controller.port = static_cast<unsigned>(found.size()) + 1;
+        found.push_back(controller);
     }
-    found.identity.vendorId = devices->vendor_id;
-    found.identity.productId = devices->product_id;
-    found.identity.serialNumber = narrow(devices->serial_number);
-    found.identity.manufacturer = narrow(devices->manufacturer_string);
-    found.identity.product = narrow(devices->product_string);
-    found.modelPath = devices->path ? devices->path : "";
     hid_free_enumeration(devices);
-    return true;
+    return found;
+}
+
+HidrawBridge::Plug *HidrawBridge::currentAt(const std::string &modelPath) const
+{
+    for (Plug *plug : m_current)
+    {
+        if (plug->modelPath == modelPath)
+        {
+            return plug;
+        }
+    }
+    return nullptr;
 }
 
 void HidrawBridge::reapClosedHandles(std::unique_lock<std::mutex> &lock)
@@ -559,38 +577,66 @@ void HidrawBridge::follow()
     {
         reapClosedHandles(lock);
         const Clock::time_point now = Clock::now();
-        if (m_current && m_current->state == Plug::State::Leaving &&
-            (drained(*m_current) || now - m_current->leavingSince >= kDrainGrace))
+        for (auto it = m_current.begin(); it != m_current.end();)
         {
-            removeLocked(*m_current);
-            m_current = nullptr;
-            nextProbe = now;
+            Plug *plug = *it;
+            if (plug->state == Plug::State::Leaving &&
+                (drained(*plug) || now - plug->leavingSince >= kDrainGrace))
+            {
+                removeLocked(*plug);
+                it = m_current.erase(it);
+                nextProbe = now;
+                continue;
+            }
+            ++it;
         }
-        const bool idle = m_current && m_current->state == Plug::State::Live && m_current->clients.empty() &&
-                          now - m_current->lastCheck >= kIdleCheckInterval;
-        if ((!m_current && now >= nextProbe) || idle)
+        // Nobody has these nodes open: the model is asked whether their
+        // controllers are still there.
+        std::vector<Plug *> idle;
+        for (Plug *plug : m_current)
+        {
+            if (plug->state == Plug::State::Live && plug->clients.empty() &&
+                now - plug->lastCheck >= kIdleCheckInterval)
+            {
+                idle.push_back(plug);
+            }
+        }
+        const bool missing = m_current.empty() || m_current.size() < m_expected;
+        if ((missing && now >= nextProbe) || !idle.empty())
         {
             lock.unlock();
-            Found found;
-            const bool present = probe(found);
+            const std::vector<Found> found = probe();
             lock.lock();
             if (m_stopping)
             {
                 break;
             }
-            if (idle && m_current && m_current->clients.empty())
+            m_expected = std::max(m_expected, found.size());
+            for (Plug *plug : idle)
             {
-                m_current->lastCheck = Clock::now();
-                const HidrawIdentity &was = m_current->identity;
-                if (!present || found.identity.vendorId != was.vendorId ||
-                    found.identity.productId != was.productId || found.identity.serialNumber != was.serialNumber)
+                if (plug->state != Plug::State::Live || !plug->clients.empty())
                 {
-                    m_current->leave();
+                    continue;
+                }
+                plug->lastCheck = Clock::now();
+                const HidrawIdentity &was = plug->identity;
+                const bool present = std::any_of(found.begin(), found.end(), [&](const Found &controller) {
+                    return controller.modelPath == plug->modelPath &&
+                           controller.identity.vendorId == was.vendorId &&
+                           controller.identity.productId == was.productId &&
+                           controller.identity.serialNumber == was.serialNumber;
+                });
+                if (!present)
+                {
+                    plug->leave();
                 }
             }
-            else if (!m_current && present)
+            for (const Found &controller : found)
             {
-                plugIn(found);
+                if (!currentAt(controller.modelPath))
+                {
+                    plugIn(controller);
+                }
             }
             nextProbe = Clock::now() + kProbeInterval;
         }
@@ -640,7 +686,7 @@ void HidrawBridge::plugIn(const Found &found)
                      error ? error->message : "unknown error");
         g_clear_error(&error);
     }
-    m_current = plug.get();
+    m_current.push_back(plug.get());
     m_plugs.push_back(std::move(plug));
 }
 
