@@ -2,6 +2,7 @@
 
 #include "console/enginerun.h"
 #include "window/logreading.h"
+#include "blfwk/log_texts.h"
 
 #include <QFile>
 
@@ -92,7 +93,8 @@ bool ControllerSteps::readBack(const QString &filePath, int byteCount)
                            [&failed](const QString &text) {
                                const Outcome outcome = logreading::readVersionText(text).outcome;
                                failed = failed || outcome == Outcome::Failed || outcome == Outcome::OpenFailed ||
-                                        outcome == Outcome::ReadAborted;
+                                        outcome == Outcome::ReadAborted ||
+                                        blfwk::isFailedStatus(text.toStdString());
                            });
     return result == 0 && !failed;
 }
