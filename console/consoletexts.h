@@ -102,7 +102,11 @@ constexpr char kResultLost[] =
 constexpr char kInterruptFinishing[] =
     "\nThe controller is being erased or written: the step is being finished. Press Ctrl-C again to stop after "
     "it.\n";
-constexpr char kInterruptStopping[] = "\nStopping after the current step.\n";
+constexpr char kInterruptStopping[] =
+    "\nStopping after the current step. A third Ctrl-C ends the updater at once.\n";
+constexpr char kInterruptAbandoned[] =
+    "\nEnded in the middle of a step: the controller has no working firmware. Unplug it, hold the left stick, "
+    "plug it in again, then run this again.\n";
 
 constexpr char kSummaryTitle[] = "Summary:";
 constexpr char kSummaryLine[] = "  %1 (%2): %3";

@@ -57,6 +57,13 @@ void onSignal(int)
         }
         return;
     }
+    if (seen >= 3)
+    {
+        // A step that never ends (a controller that stopped answering) must
+        // not hold the terminal for ever.
+        say(consoletexts::kInterruptAbandoned);
+        _exit(g_stopStatus);
+    }
     say(seen == 1 ? consoletexts::kInterruptFinishing : consoletexts::kInterruptStopping);
 }
 

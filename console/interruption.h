@@ -6,8 +6,8 @@
 
 //! Ctrl-C (SIGINT) and SIGTERM during a console run. Before the erase a run
 //! stops at once; once the controller is being erased or written the first
-//! signal only says that the step is being finished, and a second one makes
-//! the run stop after that step.
+//! signal only says that the step is being finished, a second one makes the
+//! run stop after that step, and a third ends it at once.
 namespace interruption {
 
 enum class Phase

@@ -392,6 +392,23 @@ TEST(ConsoleInterrupt, ASecondCtrlCStopsAfterTheStepWithAClearMessage)
     EXPECT_FALSE(commandsSent(trace).contains(kWrite));
 }
 
+TEST(ConsoleInterrupt, AThirdCtrlCEndsAStepThatDoesNotEnd)
+{
+    QProcess process;
+    start(process, { "--yes" }, { { "VORN_SIM_FAULT", "delay:flash-erase-region:4000" } });
+    QByteArray seen;
+    ASSERT_TRUE(waitForEvent(process, "erasing", seen));
+    QElapsedTimer timer;
+    timer.start();
+    interruptTwice(process);
+    QThread::msleep(300);
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    const Finished run = finish(process);
+    EXPECT_LT(timer.elapsed(), 3000) << "the erase was not waited for";
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("Ended in the middle of a step")) << run.errors.toStdString();
+}
+
 TEST(ConsoleInterrupt, CtrlCBeforeTheEraseStopsAtOnce)
 {
     TempDir dir;

@@ -121,6 +121,26 @@ struct HidrawBridge::Plug
     {
     }
 
+    std::shared_ptr<Client> shared(const Client *wanted) const
+    {
+        for (const std::shared_ptr<Client> &client : clients)
+        {
+            if (client.get() == wanted)
+            {
+                return client;
+            }
+        }
+        return nullptr;
+    }
+
+    //! Who gets an input report that @a reader's pump took from the model:
+    //! the handle that wrote last while it is still open, else @a reader.
+    std::shared_ptr<Client> receiverFor(const std::shared_ptr<Client> &reader) const
+    {
+        std::shared_ptr<Client> writer = lastWriter.lock();
+        return writer && !writer->closing && !writer->gone && shared(writer.get()) ? writer : reader;
+    }
+
     Client *find(UMockdevIoctlClient *ioctl)
     {
         for (const std::shared_ptr<Client> &client : clients)
@@ -182,6 +202,7 @@ struct HidrawBridge::Plug
     Clock::time_point leavingSince;
     Clock::time_point lastCheck = Clock::now();
     std::vector<std::shared_ptr<Client>> clients;
+    std::weak_ptr<Client> lastWriter;
 };
 
 //! The node's side: umockdev calls these on its worker thread, one request
@@ -226,14 +247,18 @@ struct Callbacks
                 continue;
             }
             std::vector<uint8_t> report(buffer.begin(), buffer.begin() + count);
-            if (client->readWaiting)
+            // The model's handles share its input, and umockdev may tell of a
+            // closed handle only after its process is long gone: an answer
+            // goes to the handle that wrote last, not to whichever pump read it.
+            Client &target = *plug->receiverFor(client);
+            if (target.readWaiting)
             {
-                client->readWaiting = false;
-                deliver(*client, report);
+                target.readWaiting = false;
+                deliver(target, report);
             }
             else
             {
-                client->queue.push_back(std::move(report));
+                target.queue.push_back(std::move(report));
                 plug->updateReadable();
             }
         }
@@ -363,6 +388,7 @@ struct Callbacks
             }
             model = client->model;
             client->staleReports = client->queue.size();
+            plug->lastWriter = plug->shared(client);
         }
         // The model may take its time (transfer, busy flash): not under the lock.
         const int written = hid_write(model, buffer->data, length);
