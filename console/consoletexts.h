@@ -59,7 +59,6 @@ constexpr char kStepReset[] = "reset";
 constexpr char kLine[] = "%1: %2";
 constexpr char kStateFound[] = "found at %1 (%2)";
 constexpr char kStateVersion[] = "firmware %1, this updater has %2: %3";
-constexpr char kStateStarted[] = "%1 started";
 constexpr char kStateDone[] = "%1 done";
 constexpr char kStateFailed[] = "%1 failed";
 constexpr char kStateReading[] = "reading the version";

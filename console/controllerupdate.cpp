@@ -126,7 +126,8 @@ UpdateEvent::Outcome ControllerUpdate::run()
     UpdateEvent version = event(UpdateEvent::Kind::Version);
     version.version = m_version;
     version.offered = m_offered;
-    version.action = QLatin1String(comparison > 0 ? kActionUpdate : comparison == 0 ? kActionUpToDate : kActionNewer);
+    const bool goesAhead = comparison > 0 || (comparison < 0 && m_plan.allowOlder);
+    version.action = QLatin1String(goesAhead ? kActionUpdate : comparison == 0 ? kActionUpToDate : kActionNewer);
     m_events.take(version);
     if (comparison == 0)
     {

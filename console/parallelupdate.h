@@ -17,10 +17,11 @@
 class ParallelUpdate
 {
 public:
-    //! @a arguments builds the command line of the run for one device path.
+    //! Every event of every run goes to @a events, as it comes.
     ParallelUpdate(std::vector<FoundController> controllers, UpdateEventSink &events);
 
-    //! Starts every run and returns once all have ended.
+    //! Starts every run, each with the command line that @a arguments makes
+    //! for its device path, and returns once all have ended.
     void run(const std::function<QStringList(const QString &device)> &arguments);
 
 private:
