@@ -13,7 +13,7 @@ constexpr char kDescription[] =
     "  2  the command line was not understood\n"
     "  3  no controller in update mode was found\n"
     "  4  refused: newer firmware on the controller, an image for another controller,\n"
-    "     a controller in use by another updater, or no consent to erase";
+    "     a controller in use by another program, or no consent to erase";
 
 constexpr char kOptionList[] = "List every controller in update mode and what an update would do.";
 constexpr char kOptionDevice[] = "Update the controller at device path PATH (see --list).";
@@ -41,7 +41,7 @@ constexpr char kImageUnreadable[] = "The image %1 cannot be read: %2. Give a rea
 constexpr char kActionUpdate[] = "update";
 constexpr char kActionUpToDate[] = "up to date";
 constexpr char kActionNewer[] = "newer: not offered";
-constexpr char kActionInUse[] = "in use by another updater";
+constexpr char kActionInUse[] = "in use by another program";
 constexpr char kActionUnreadable[] = "version unreadable";
 
 constexpr char kAskOne[] = "Erase the firmware of %1 (%2) and write %3? [y/N] ";
@@ -73,20 +73,17 @@ constexpr char kResultNewer[] =
     "has firmware %1, newer than %2; not changed. Add --allow-older to write the older firmware.";
 constexpr char kResultWrongImage[] =
     "the image is not made for this controller (%1); nothing was sent. Give the image of this colour variant.";
-constexpr char kResultBusy[] =
-    "is in use by another updater (%1); nothing was sent. Wait for that update to end, then run this again.";
+//! Followed by the lock's own sentence of who holds the controller.
+constexpr char kResultBusy[] = "nothing was sent. %1";
 constexpr char kResultVersionUnread[] =
     "did not answer the version read; nothing was changed. Unplug it, hold the left stick, plug it in again, "
     "then run this again.";
 constexpr char kResultImageNotReady[] =
     "the firmware image could not be prepared; nothing was changed. Make sure the temporary folder has free "
     "space, then run this again.";
-constexpr char kResultEraseFailed[] = "did not confirm that its old firmware was erased.";
-constexpr char kResultWriteFailed[] = "did not confirm that it received the whole new firmware.";
-constexpr char kResultImageChanged[] = "the firmware image changed before it could be written, so it was not sent.";
 constexpr char kResultVerifyFailed[] =
     "the firmware read back differs from the image; the controller was not reset.";
-//! Follows each failure after the erase.
+//! Follows each failure after the erase (the window's texts say what failed).
 constexpr char kTryAgain[] =
     "Unplug the controller, hold the left stick, plug it in again, then run this again.";
 constexpr char kResultStoppedBefore[] = "stopped before the erase; nothing was changed.";

@@ -6,6 +6,7 @@
 #include "driver/devicelock.h"
 #include "window/embeddedfirmware.h"
 #include "window/privateimage.h"
+#include "window/updatetexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -160,7 +161,7 @@ UpdateEvent::Outcome ControllerUpdate::run()
     stepStarted(kStepErase);
     if (!stepEnded(kStepErase, m_steps.erase()))
     {
-        return finish(Outcome::Failed, QStringLiteral("%1 %2").arg(QLatin1String(kResultEraseFailed),
+        return finish(Outcome::Failed, QStringLiteral("%1 %2").arg(QLatin1String(updatetexts::kEraseFailed),
                                                                     QLatin1String(kTryAgain)));
     }
     if (stopAsked(kStepErase, outcome))
@@ -170,7 +171,7 @@ UpdateEvent::Outcome ControllerUpdate::run()
     // Only the image checked before the erase is ever sent.
     if (!copy.holds(m_plan.image))
     {
-        return finish(Outcome::Failed, QStringLiteral("%1 %2").arg(QLatin1String(kResultImageChanged),
+        return finish(Outcome::Failed, QStringLiteral("%1 %2").arg(QLatin1String(updatetexts::kImageChanged),
                                                                     QLatin1String(kTryAgain)));
     }
 
@@ -184,7 +185,7 @@ UpdateEvent::Outcome ControllerUpdate::run()
     copy.remove();
     if (!stepEnded(kStepWrite, written))
     {
-        return finish(Outcome::Failed, QStringLiteral("%1 %2").arg(QLatin1String(kResultWriteFailed),
+        return finish(Outcome::Failed, QStringLiteral("%1 %2").arg(QLatin1String(updatetexts::kWriteFailed),
                                                                     QLatin1String(kTryAgain)));
     }
     if (stopAsked(kStepWrite, outcome))

@@ -1,6 +1,7 @@
 // kelvo-updater-sim --cli against the virtual controller: one controller and
 // several, faults at each step, the JSON stream, the exit codes and Ctrl-C.
 // Every run has no display and no Qt platform set.
+#include "driver/devicelock.h"
 #include "sim_test_support.h"
 
 #include <gtest/gtest.h>
@@ -294,6 +295,24 @@ TEST(ConsoleExitCodes, NoControllerUsageAndNoConsentEachHaveTheirOwn)
     EXPECT_EQ(refused.exitCode, 4);
     EXPECT_TRUE(refused.errors.contains("--yes")) << refused.errors.toStdString();
     EXPECT_FALSE(holdsImage(flash + ".1"));
+}
+
+TEST(ConsoleLock, AControllerInUseIsRefusedAndListedAsSuch)
+{
+    TempDir dir;
+    const std::string trace = dir.file("trace");
+    // The test process holds the controller as another updater would; its
+    // lock directory is the program's too.
+    std::string reason;
+    const auto held = vorn::DeviceLock::tryLock(
+        "\\\\?\\hid#vid_3b7c&pid_5e03#vornsim#{4d1e55b2-f16f-11cf-88cb-001111000030}", &reason);
+    ASSERT_TRUE(held) << reason;
+    const Finished refused = console({ "--yes" }, { { "VORN_SIM_TRACE", QString::fromStdString(trace) } });
+    EXPECT_EQ(refused.exitCode, 4);
+    EXPECT_TRUE(refused.output.contains(vorn::kDeviceBusyReason)) << refused.output.toStdString();
+    EXPECT_TRUE(readFile(trace).empty()) << "not even the version read";
+    const Finished listed = console({ "--list" }, {});
+    EXPECT_TRUE(listed.output.endsWith("\tin use by another program\n")) << listed.output.toStdString();
 }
 
 TEST(ConsoleList, OneLinePerControllerWithWhatAnUpdateWouldDo)
