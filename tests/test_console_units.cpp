@@ -190,4 +190,49 @@ TEST(ConsolePlainOutput, TheWriteShowsOneLinePerTenPercentPerController)
     EXPECT_EQ(shown.count("writing 51 %"), 0);
 }
 
+//! What @a feed makes an output write into a memory stream.
+template <typename Output, typename Feed>
+QString written(Feed feed)
+{
+    char *text = nullptr;
+    size_t size = 0;
+    std::FILE *stream = open_memstream(&text, &size);
+    {
+        Output output(stream);
+        feed(output);
+    }
+    std::fclose(stream);
+    const QString shown = QString::fromLocal8Bit(text, static_cast<int>(size));
+    std::free(text);
+    return shown;
+}
+
+TEST(ConsoleLiveOutput, EachControllerKeepsOneLineThatIsRedrawnOnlyWhenItChanges)
+{
+    UpdateEvent first = event(UpdateEvent::Kind::StepStarted, "/dev/hidraw0");
+    first.step = "erase";
+    UpdateEvent second = event(UpdateEvent::Kind::StepStarted, "/dev/hidraw1");
+    second.serial = "VSIM0002";
+    second.step = "erase";
+    UpdateEvent progress = event(UpdateEvent::Kind::Progress, "/dev/hidraw0");
+    progress.step = "write";
+    progress.percent = 42;
+
+    const QString introduced = written<LiveProgress>([&](LiveProgress &output) {
+        output.take(first);
+        output.take(second);
+    });
+    EXPECT_EQ(introduced, "VSIM0001: erasing\nVSIM0002: erasing\n");
+
+    const QString redrawn = written<LiveProgress>([&](LiveProgress &output) {
+        output.take(first);
+        output.take(second);
+        output.take(second);
+        output.take(progress);
+        output.take(progress);
+    });
+    // Only the first controller's line changed, once: two lines up, rewritten, back down.
+    EXPECT_EQ(redrawn.mid(introduced.size()), "\x1b[2A\r\x1b[2KVSIM0001: writing 42 %\x1b[2B\r");
+}
+
 } // namespace
