@@ -1,3 +1,4 @@
+#include "console/consolerun.h"
 #include "mainwindow.h"
 
 #include "window/commandline.h"
@@ -9,8 +10,17 @@
 #include <QApplication>
 #include <QTextStream>
 
+#include <algorithm>
+#include <cstring>
+
 int main(int argc, char **argv)
 {
+    // The console updater starts before any GUI application exists, so no
+    // display is needed.
+    if (std::any_of(argv + 1, argv + argc, [](const char *argument) { return std::strcmp(argument, "--cli") == 0; }))
+    {
+        return runConsole(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("kelvo-updater"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORN_UPDATER_VERSION));
     {

@@ -9,8 +9,7 @@
 // on standard error (standard output carries the engine's log texts).
 
 #include "mainwindow.h"
-#include "sim/BootloaderModel.h"
-#include "sim/ReportLink.h"
+#include "bench/device_floor.h"
 #include "vornbutton.h"
 
 #include <QApplication>
@@ -105,40 +104,6 @@ double msSinceProcessStart()
     clock_gettime(CLOCK_BOOTTIME, &boot);
     const double startMs = std::stod(field) * 1e3 / static_cast<double>(sysconf(_SC_CLK_TCK));
     return boot.tv_sec * 1e3 + boot.tv_nsec / 1e6 - startMs;
-}
-
-//! The device's own time for each of the update's three steps at full
-//! speed: every report and all flash work, with the host never late.
-struct DeviceFloor
-{
-    double erase = 0;
-    double write = 0;
-    double reset = 0;
-};
-
-DeviceFloor deviceFloor()
-{
-    const bool fullSpeed = true;
-    const vornsim::TimingModel timing(fullSpeed);
-    auto report = [&timing](size_t bytes) {
-        return std::chrono::duration<double, std::milli>(timing.transfer(bytes)).count();
-    };
-    using vornsim::FlashTiming;
-    const uint32_t kArea = 0x71000, kImage = 0x7000C, kPacket = 56, kCommand = 20, kAnswer = 16;
-
-    DeviceFloor floor;
-    floor.erase = report(kCommand) + kArea / 0x1000 * FlashTiming::kSectorEraseUs / 1e3 + report(kAnswer);
-    // The max-packet-size query and the write command, each answered.
-    floor.write = 2 * (report(kCommand) + report(kAnswer));
-    for (uint32_t sent = 0; sent < kImage; sent += kPacket)
-    {
-        const uint32_t bytes = std::min(kPacket, kImage - sent);
-        const uint32_t phrases = (bytes + FlashTiming::kPhraseBytes - 1) / FlashTiming::kPhraseBytes;
-        floor.write += report(bytes + 4) + phrases * FlashTiming::kPhraseProgramUs / 1e3;
-    }
-    floor.write += report(kAnswer);
-    floor.reset = report(kCommand) + report(kAnswer);
-    return floor;
 }
 
 class Measurement : public QObject

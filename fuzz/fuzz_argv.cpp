@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     // A plain black controller in this process, without timing or faults.
     for (const char *name : { "VORN_HID_SOCKET", "VORN_SIM_VARIANT", "VORN_SIM_VERSION", "VORN_SIM_FLASH",
-                              "VORN_SIM_MAX_PACKET", "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_TRACE" })
+                              "VORN_SIM_MAX_PACKET", "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_TRACE",
+                              "VORN_SIM_CONTROLLERS" })
     {
         unsetenv(name);
     }

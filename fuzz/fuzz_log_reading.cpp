@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // A version read that a text starts meets a plain controller in this process.
     for (const char *name : { "VORN_HID_SOCKET", "VORN_SIM_FLASH", "VORN_SIM_TIMING", "VORN_SIM_FAULT",
-                              "VORN_SIM_TRACE" })
+                              "VORN_SIM_TRACE", "VORN_SIM_CONTROLLERS" })
     {
         qunsetenv(name);
     }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cwchar>
 
 namespace vornsim {
 
@@ -120,11 +121,64 @@ SimConfig readConfig(const EnvLookup &lookup)
         config.warnings.push_back("VORN_SIM_TIMING '" + timing + "' is neither none nor full-speed; using none");
     }
 
+    std::string controllers = text("VORN_SIM_CONTROLLERS");
+    uint64_t count = 0;
+    if (!controllers.empty())
+    {
+        if (parseNumber(controllers, kMaxControllers, count) && count > 0)
+        {
+            config.controllers = static_cast<unsigned>(count);
+        }
+        else
+        {
+            config.warnings.push_back("VORN_SIM_CONTROLLERS '" + controllers + "' is not a number from 1 to " +
+                                      std::to_string(kMaxControllers) + "; using one controller");
+        }
+    }
+    for (unsigned k = 1; k <= config.controllers; ++k)
+    {
+        config.controllerFaults.push_back(text(("VORN_SIM_FAULT_" + std::to_string(k)).c_str()));
+    }
+
     config.flashPath = text("VORN_SIM_FLASH");
     config.faults = text("VORN_SIM_FAULT");
     config.tracePath = text("VORN_SIM_TRACE");
     config.socketPath = text("VORN_HID_SOCKET");
     return config;
+}
+
+std::vector<ControllerSlot> controllerSlots(const SimConfig &config)
+{
+    std::vector<ControllerSlot> slots;
+    if (config.controllers == 0)
+    {
+        ControllerSlot classic;
+        classic.serialNumber = L"KELVO-SIM-0001";
+        classic.instance = "vornsim";
+        classic.flashPath = config.flashPath;
+        classic.faults = config.faults;
+        slots.push_back(classic);
+        return slots;
+    }
+    for (unsigned k = 1; k <= config.controllers; ++k)
+    {
+        ControllerSlot slot;
+        slot.number = k;
+        wchar_t serial[16];
+        std::swprintf(serial, sizeof(serial) / sizeof(serial[0]), L"VSIM%04u", k);
+        slot.serialNumber = serial;
+        slot.instance = "vornsim" + std::to_string(k);
+        slot.flashPath = config.flashPath.empty() ? std::string() : config.flashPath + "." + std::to_string(k);
+        const std::string &own = k <= config.controllerFaults.size() ? config.controllerFaults[k - 1] : std::string();
+        slot.faults = own.empty() ? config.faults : own;
+        slots.push_back(slot);
+    }
+    return slots;
+}
+
+std::string numberedSocketPath(const std::string &socketPath, unsigned number)
+{
+    return number == 0 ? socketPath : socketPath + "." + std::to_string(number);
 }
 
 SimConfig readEnvironment()

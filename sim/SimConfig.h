@@ -44,8 +44,32 @@ struct SimConfig
     std::string faults;      //!< fault list, parsed by FaultPlan
     std::string tracePath;   //!< empty: no trace
     std::string socketPath;  //!< set: an external device stands in for the controller
+    //! 0: the one classic controller; otherwise this many numbered ones.
+    unsigned controllers = 0;
+    //! Per numbered controller (index k - 1): its own fault list, empty
+    //! when it takes the common one.
+    std::vector<std::string> controllerFaults;
     std::vector<std::string> warnings; //!< values that were ignored, and why
 };
+
+//! The most controllers one process plugs in.
+constexpr unsigned kMaxControllers = 64;
+
+//! What sets numbered controller @a number (from 1) apart from the others.
+struct ControllerSlot
+{
+    unsigned number = 0;       //!< 0: the one classic controller
+    std::wstring serialNumber; //!< "VSIM0001", or the classic one
+    std::string instance;      //!< the path's instance word: "vornsim", "vornsim2"
+    std::string flashPath;     //!< the configured file, with ".k" for a numbered one
+    std::string faults;
+};
+
+//! The controllers that @a config plugs in, in enumeration order.
+std::vector<ControllerSlot> controllerSlots(const SimConfig &config);
+
+//! Where numbered controller @a number is reached behind the socket bridge.
+std::string numberedSocketPath(const std::string &socketPath, unsigned number);
 
 using EnvLookup = std::function<const char *(const char *)>;
 

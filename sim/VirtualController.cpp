@@ -48,22 +48,23 @@ Clock::time_point scheduleStart(const ReportLink &link)
 
 } // namespace
 
-const wchar_t *const VirtualController::kSerialNumber = L"KELVO-SIM-0001";
 const wchar_t *const VirtualController::kManufacturer = L"VORN";
 const wchar_t *const VirtualController::kProduct = L"Kelvo Pro Wired (update mode)";
 
-VirtualController::VirtualController(const SimConfig &config, std::condition_variable &wake,
-                                     std::vector<std::string> &warnings)
+VirtualController::VirtualController(const SimConfig &config, const ControllerSlot &slot,
+                                     std::condition_variable &wake, std::vector<std::string> &warnings)
     : m_wake(wake)
+    , m_serialNumber(slot.serialNumber)
+    , m_instance(slot.instance)
     , m_variant(config.variant)
     , m_timing(config.fullSpeed)
     , m_flash(buildFactoryFlash(config.variant ? *config.variant : defaultVariant(), config.version))
-    , m_faults(FaultPlan::parse(config.faults, warnings))
+    , m_faults(FaultPlan::parse(slot.faults, warnings))
     , m_model(m_flash, m_faults, config.maxPacketSize)
     , m_link(std::make_shared<ReportLink>())
 {
     std::string error;
-    if (!config.flashPath.empty() && !m_flash.attachFile(config.flashPath, error))
+    if (!slot.flashPath.empty() && !m_flash.attachFile(slot.flashPath, error))
     {
         warnings.push_back(error + "; flash lives in memory only");
     }
@@ -84,9 +85,9 @@ void VirtualController::retire()
 
 std::string VirtualController::path() const
 {
-    char path[96];
-    std::snprintf(path, sizeof(path), "\\\\?\\hid#vid_%04x&pid_%04x#vornsim%s", kVendorId,
-                  m_variant ? m_variant->updatePid : 0, kHidClassSuffix);
+    char path[128];
+    std::snprintf(path, sizeof(path), "\\\\?\\hid#vid_%04x&pid_%04x#%s%s", kVendorId,
+                  m_variant ? m_variant->updatePid : 0, m_instance.c_str(), kHidClassSuffix);
     return path;
 }
 
@@ -102,7 +103,7 @@ bool VirtualController::matches(uint16_t vendorId, uint16_t productId, const wch
         return false;
     }
     // As hidapi compares: an empty serial number matches only an empty one.
-    return !serial || std::wcscmp(serial, kSerialNumber) == 0;
+    return !serial || m_serialNumber == serial;
 }
 
 std::shared_ptr<ReportLink> VirtualController::open(uint16_t vendorId, uint16_t productId, const wchar_t *serial)

@@ -21,16 +21,17 @@ namespace vornsim {
 class VirtualController
 {
 public:
-    static const wchar_t *const kSerialNumber;
     static const wchar_t *const kManufacturer;
     static const wchar_t *const kProduct;
 
     //! Problems met while setting up (an unreadable flash file, faults
     //! that do not parse) are appended to @a warnings.
-    VirtualController(const SimConfig &config, std::condition_variable &wake, std::vector<std::string> &warnings);
+    VirtualController(const SimConfig &config, const ControllerSlot &slot, std::condition_variable &wake,
+                      std::vector<std::string> &warnings);
     ~VirtualController();
 
     const Variant *variant() const { return m_variant; }
+    const std::wstring &serialNumber() const { return m_serialNumber; }
     //! Device path of the plugged-in controller.
     std::string path() const;
     //! True when @a path names the plugged-in controller, in any of the
@@ -70,6 +71,8 @@ private:
     void unplugAndReplug();
 
     std::condition_variable &m_wake;
+    const std::wstring m_serialNumber;
+    const std::string m_instance;
     const Variant *m_variant;
     TimingModel m_timing;
     FlashMemory m_flash;

@@ -9,6 +9,7 @@
 
 #include <hidapi.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +18,14 @@
 #include <mutex>
 #include <string>
 
+namespace vornsim {
+class VirtualController;
+}
+
 struct hid_device_
 {
-    std::shared_ptr<vornsim::ReportLink> link;   //!< in-process controller
+    std::shared_ptr<vornsim::VirtualController> controller; //!< in-process controller
+    std::shared_ptr<vornsim::ReportLink> link;
     std::unique_ptr<vornsim::SocketDevice> socket; //!< external device
     std::shared_ptr<vornsim::Trace> trace;
     std::wstring error;
@@ -41,7 +47,8 @@ struct SimState
 {
     vornsim::SimConfig config;
     std::shared_ptr<vornsim::Trace> trace;
-    std::shared_ptr<VirtualController> controller; //!< null when a socket device stands in
+    //! In enumeration order; empty when a socket device stands in.
+    std::vector<std::shared_ptr<VirtualController>> controllers;
 };
 
 std::mutex g_mutex;
@@ -71,9 +78,12 @@ void buildState()
 {
     // The old controller goes first, so that its flash file is written
     // before a new one reads it.
-    if (g_state && g_state->controller)
+    if (g_state)
     {
-        g_state->controller->retire();
+        for (const std::shared_ptr<VirtualController> &controller : g_state->controllers)
+        {
+            controller->retire();
+        }
     }
     g_state.reset();
     auto state = std::make_unique<SimState>();
@@ -90,7 +100,10 @@ void buildState()
     }
     if (state->config.socketPath.empty())
     {
-        state->controller = std::make_shared<VirtualController>(state->config, g_wake, warnings);
+        for (const vornsim::ControllerSlot &slot : vornsim::controllerSlots(state->config))
+        {
+            state->controllers.push_back(std::make_shared<VirtualController>(state->config, slot, g_wake, warnings));
+        }
     }
     for (const std::string &warning : warnings)
     {
@@ -118,7 +131,8 @@ hid_device *newHandle(SimState &sim)
 
 //! A handle on the in-process controller, or null with @a failure as the
 //! library's error when it did not open.
-hid_device *withLink(SimState &sim, std::shared_ptr<vornsim::ReportLink> link, const std::wstring &failure)
+hid_device *withLink(SimState &sim, const std::shared_ptr<VirtualController> &controller,
+                     std::shared_ptr<vornsim::ReportLink> link, const std::wstring &failure)
 {
     if (!link)
     {
@@ -126,6 +140,7 @@ hid_device *withLink(SimState &sim, std::shared_ptr<vornsim::ReportLink> link, c
         return nullptr;
     }
     hid_device *device = newHandle(sim);
+    device->controller = controller;
     device->link = std::move(link);
     return device;
 }
@@ -138,11 +153,23 @@ hid_device *refused(const std::string &path)
     return nullptr;
 }
 
-hid_device *openSocket(SimState &sim, const char *path, unsigned short vendorId, unsigned short productId,
-                       const wchar_t *serial)
+//! The sockets of the devices behind the bridge: the one path, or one per
+//! numbered controller.
+std::vector<std::string> socketPaths(const SimState &sim)
+{
+    std::vector<std::string> paths;
+    for (unsigned k = sim.config.controllers == 0 ? 0 : 1; k <= sim.config.controllers; ++k)
+    {
+        paths.push_back(vornsim::numberedSocketPath(sim.config.socketPath, k));
+    }
+    return paths;
+}
+
+hid_device *openSocketAt(SimState &sim, const std::string &socketPath, const char *path, unsigned short vendorId,
+                         unsigned short productId, const wchar_t *serial)
 {
     std::string error;
-    std::unique_ptr<vornsim::SocketDevice> socket = vornsim::SocketDevice::connect(sim.config.socketPath, error);
+    std::unique_ptr<vornsim::SocketDevice> socket = vornsim::SocketDevice::connect(socketPath, error);
     vornsim::DeviceIdentity identity;
     if (socket && path && !socket->sendPath(path))
     {
@@ -170,6 +197,25 @@ hid_device *openSocket(SimState &sim, const char *path, unsigned short vendorId,
     }
     hid_device *device = newHandle(sim);
     device->socket = std::move(socket);
+    return device;
+}
+
+//! By path: the numbered socket of that name, else the first one. By IDs:
+//! the first device that matches.
+hid_device *openSocket(SimState &sim, const char *path, unsigned short vendorId, unsigned short productId,
+                       const wchar_t *serial)
+{
+    const std::vector<std::string> paths = socketPaths(sim);
+    if (path)
+    {
+        auto named = std::find(paths.begin(), paths.end(), std::string(path));
+        return openSocketAt(sim, named == paths.end() ? paths.front() : *named, path, vendorId, productId, serial);
+    }
+    hid_device *device = nullptr;
+    for (size_t i = 0; !device && i < paths.size(); ++i)
+    {
+        device = openSocketAt(sim, paths[i], path, vendorId, productId, serial);
+    }
     return device;
 }
 
@@ -225,9 +271,12 @@ int HID_API_EXPORT hid_exit(void)
     // The controller outlives the library's users: the application erases,
     // writes and resets in separate runs that each end with hid_exit.
     std::lock_guard<std::mutex> guard(g_mutex);
-    if (g_state && g_state->controller)
+    if (g_state)
     {
-        g_state->controller->saveFlash();
+        for (const std::shared_ptr<VirtualController> &controller : g_state->controllers)
+        {
+            controller->saveFlash();
+        }
     }
     g_error.clear();
     return 0;
@@ -235,21 +284,22 @@ int HID_API_EXPORT hid_exit(void)
 
 namespace {
 
-hid_device_info *enumerate(SimState &sim, unsigned short vendor_id, unsigned short product_id)
+hid_device_info *enumerateController(const VirtualController &controller, unsigned short vendor_id,
+                                     unsigned short product_id)
 {
-    if (sim.controller)
+    const vornsim::Variant *variant = controller.variant();
+    if (!variant || !wanted(vendor_id, vornsim::kVendorId) || !wanted(product_id, variant->updatePid))
     {
-        const vornsim::Variant *variant = sim.controller->variant();
-        if (!variant || !wanted(vendor_id, vornsim::kVendorId) || !wanted(product_id, variant->updatePid))
-        {
-            return nullptr;
-        }
-        return newInfo(sim.controller->path(), vornsim::kVendorId, variant->updatePid,
-                       VirtualController::kSerialNumber, VirtualController::kManufacturer,
-                       VirtualController::kProduct);
+        return nullptr;
     }
+    return newInfo(controller.path(), vornsim::kVendorId, variant->updatePid, controller.serialNumber(),
+                   VirtualController::kManufacturer, VirtualController::kProduct);
+}
+
+hid_device_info *enumerateSocket(const std::string &socketPath, unsigned short vendor_id, unsigned short product_id)
+{
     std::string error;
-    std::unique_ptr<vornsim::SocketDevice> socket = vornsim::SocketDevice::connect(sim.config.socketPath, error);
+    std::unique_ptr<vornsim::SocketDevice> socket = vornsim::SocketDevice::connect(socketPath, error);
     vornsim::DeviceIdentity identity;
     if (!socket || !socket->awaitIdentity(identity, error))
     {
@@ -259,7 +309,35 @@ hid_device_info *enumerate(SimState &sim, unsigned short vendor_id, unsigned sho
     {
         return nullptr;
     }
-    return newInfo(sim.config.socketPath, identity.vendorId, identity.productId, identity.serialNumber, L"", L"");
+    return newInfo(socketPath, identity.vendorId, identity.productId, identity.serialNumber, L"", L"");
+}
+
+hid_device_info *enumerate(SimState &sim, unsigned short vendor_id, unsigned short product_id)
+{
+    hid_device_info *first = nullptr;
+    hid_device_info **next = &first;
+    auto append = [&next](hid_device_info *info) {
+        if (info)
+        {
+            *next = info;
+            next = &info->next;
+        }
+    };
+    if (sim.config.socketPath.empty())
+    {
+        for (const std::shared_ptr<VirtualController> &controller : sim.controllers)
+        {
+            append(enumerateController(*controller, vendor_id, product_id));
+        }
+    }
+    else
+    {
+        for (const std::string &socketPath : socketPaths(sim))
+        {
+            append(enumerateSocket(socketPath, vendor_id, product_id));
+        }
+    }
+    return first;
 }
 
 } // namespace
@@ -298,18 +376,25 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open(unsigned short vendor_id, unsig
 {
     std::lock_guard<std::mutex> guard(g_mutex);
     SimState &sim = state();
-    if (!sim.controller)
+    if (sim.controllers.empty())
     {
         return openSocket(sim, nullptr, vendor_id, product_id, serial_number);
     }
-    if (sim.controller->refusesOpen(vendor_id, product_id, serial_number))
+    bool present = false;
+    for (const std::shared_ptr<VirtualController> &controller : sim.controllers)
     {
-        return refused(sim.controller->path());
+        if (controller->refusesOpen(vendor_id, product_id, serial_number))
+        {
+            return refused(controller->path());
+        }
+        const vornsim::Variant *variant = controller->variant();
+        present = present || (variant && vendor_id == vornsim::kVendorId && product_id == variant->updatePid);
+        if (std::shared_ptr<vornsim::ReportLink> link = controller->open(vendor_id, product_id, serial_number))
+        {
+            return withLink(sim, controller, std::move(link), L"");
+        }
     }
-    const vornsim::Variant *variant = sim.controller->variant();
-    const bool present = variant && vendor_id == vornsim::kVendorId && product_id == variant->updatePid;
-    return withLink(sim, sim.controller->open(vendor_id, product_id, serial_number),
-                    present ? kErrorNoSerial : kErrorNoDevices);
+    return withLink(sim, nullptr, nullptr, present ? kErrorNoSerial : kErrorNoDevices);
 }
 
 HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
@@ -321,15 +406,22 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
         g_error = kErrorArgument;
         return nullptr;
     }
-    if (!sim.controller)
+    if (sim.controllers.empty())
     {
         return openSocket(sim, path, 0, 0, nullptr);
     }
-    if (sim.controller->refusesOpenPath(path))
+    for (const std::shared_ptr<VirtualController> &controller : sim.controllers)
     {
-        return refused(path);
+        if (controller->refusesOpenPath(path))
+        {
+            return refused(path);
+        }
+        if (std::shared_ptr<vornsim::ReportLink> link = controller->openPath(path))
+        {
+            return withLink(sim, controller, std::move(link), L"");
+        }
     }
-    return withLink(sim, sim.controller->openPath(path), openPathError(path, "No such file or directory"));
+    return withLink(sim, nullptr, nullptr, openPathError(path, "No such file or directory"));
 }
 
 int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *data, size_t length)
@@ -354,10 +446,9 @@ int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *
     else
     {
         std::unique_lock<std::mutex> lock(g_mutex);
-        std::shared_ptr<VirtualController> controller = state().controller;
-        if (controller && dev->link)
+        if (dev->controller && dev->link)
         {
-            result = controller->write(*dev->link, data, length, lock);
+            result = dev->controller->write(*dev->link, data, length, lock);
         }
     }
     setError(dev, result < 0 ? kErrorWriteGone : L"");
@@ -385,10 +476,9 @@ int HID_API_EXPORT HID_API_CALL hid_read_timeout(hid_device *dev, unsigned char 
     else
     {
         std::unique_lock<std::mutex> lock(g_mutex);
-        std::shared_ptr<VirtualController> controller = state().controller;
-        if (controller && dev->link)
+        if (dev->controller && dev->link)
         {
-            result = controller->read(*dev->link, data, length, milliseconds, lock);
+            result = dev->controller->read(*dev->link, data, length, milliseconds, lock);
         }
     }
     if (result < 0)
@@ -422,9 +512,9 @@ void HID_API_EXPORT HID_API_CALL hid_close(hid_device *dev)
     }
     {
         std::lock_guard<std::mutex> guard(g_mutex);
-        if (dev->link && g_state && g_state->controller)
+        if (dev->controller && dev->link)
         {
-            g_state->controller->close(*dev->link);
+            dev->controller->close(*dev->link);
         }
     }
     delete dev;
@@ -440,9 +530,8 @@ void vornsim_reconfigure()
 void vornsim_set_variant(const char *variant)
 {
     std::lock_guard<std::mutex> guard(g_mutex);
-    SimState &sim = state();
-    if (sim.controller)
+    for (const std::shared_ptr<VirtualController> &controller : state().controllers)
     {
-        sim.controller->plug(variant ? vornsim::findVariant(variant) : nullptr);
+        controller->plug(variant ? vornsim::findVariant(variant) : nullptr);
     }
 }

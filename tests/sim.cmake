@@ -5,4 +5,5 @@ vorn_add_gtest(test_sim
     test_sim_controller.cpp
     test_sim_faults.cpp
     test_sim_socket.cpp
+    test_sim_controllers.cpp
   LIBS vornsim GTest::gtest_main)

@@ -29,7 +29,8 @@ void put(int fd, const Bytes &frame)
 void configureSim(SimEnvironment::Variables variables)
 {
     for (const char *name : { "VORN_SIM_VARIANT", "VORN_SIM_VERSION", "VORN_SIM_FLASH", "VORN_SIM_MAX_PACKET",
-                              "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_TRACE", "VORN_HID_SOCKET" })
+                              "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_TRACE", "VORN_HID_SOCKET",
+                              "VORN_SIM_CONTROLLERS" })
     {
         unsetenv(name);
     }

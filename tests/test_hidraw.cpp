@@ -306,3 +306,20 @@ TEST(ControllerInUse, RivuvoStartedDuringAWindowsWriteIsRefusedAndTheWriteFinish
 }
 
 } // namespace
+
+// The console updater of the production program finds both nodes and
+// updates both controllers at once, each through its own node.
+TEST(ProductionConsole, UpdatesTwoControllersBehindTwoNodesAtOnce)
+{
+    TempDir dir;
+    const std::string flash = dir.file("flash");
+    const Outcome console =
+        underHidraw({ KELVO_UPDATER, "--cli", "--all", "--yes" },
+                    { { "VORN_SIM_CONTROLLERS", "2" }, { "VORN_SIM_FLASH", QString::fromStdString(flash) } },
+                    QString::fromStdString(dir.file("")), 90);
+    EXPECT_EQ(console.exitCode, 0) << console.output.toStdString();
+    EXPECT_TRUE(console.output.contains("/dev/hidraw0 (VSIM0001): updated")) << console.output.toStdString();
+    EXPECT_TRUE(console.output.contains("/dev/hidraw1 (VSIM0002): updated")) << console.output.toStdString();
+    EXPECT_TRUE(flashHolds(flash + ".1", "black"));
+    EXPECT_TRUE(flashHolds(flash + ".2", "black"));
+}

@@ -53,6 +53,28 @@ QByteArray image(const QString &vidPid)
     return resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
 }
 
+namespace {
+
+//! The version's six bytes to a version; a missing byte counts as 0.
+QString versionFromBytes(const QByteArray &bytes)
+{
+    QStringList fields;
+    for (int i = 0; i < kVersionBytes; ++i)
+    {
+        const auto value = static_cast<unsigned char>(i < bytes.size() ? bytes.at(i) : 0);
+        fields << QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0'));
+    }
+    return versionFromFields(fields.join(QLatin1Char(' ')));
+}
+
+} // namespace
+
+QString versionOf(const QByteArray &image)
+{
+    return versionFromBytes(image.size() > kVersionOffset ? image.mid(static_cast<int>(kVersionOffset), kVersionBytes)
+                                                         : QByteArray());
+}
+
 CarriedVersion carriedVersion()
 {
     CarriedVersion carried;
@@ -66,15 +88,7 @@ CarriedVersion carriedVersion()
     {
         bytes = file.read(kVersionBytes);
     }
-
-    // A byte beyond the end counts as 0.
-    QStringList fields;
-    for (int i = 0; i < kVersionBytes; ++i)
-    {
-        const auto value = static_cast<unsigned char>(i < bytes.size() ? bytes.at(i) : 0);
-        fields << QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0'));
-    }
-    carried.version = versionFromFields(fields.join(QLatin1Char(' ')));
+    carried.version = versionFromBytes(bytes);
     return carried;
 }
 

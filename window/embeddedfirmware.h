@@ -16,6 +16,9 @@ QString imageResource(const QString &vidPid);
 //! The contents of that image; empty when it cannot be read.
 QByteArray image(const QString &vidPid);
 
+//! The version stored in @a image; a byte beyond its end counts as 0.
+QString versionOf(const QByteArray &image);
+
 struct CarriedVersion
 {
     QString version;

@@ -117,8 +117,28 @@ struct HidrawBridge::Plug
         : bridge(owner)
         , identity(found.identity)
         , modelPath(found.modelPath)
-        , placement(found.identity, number)
+        , placement(found.identity, number, found.port)
     {
+    }
+
+    std::shared_ptr<Client> shared(const Client *wanted) const
+    {
+        for (const std::shared_ptr<Client> &client : clients)
+        {
+            if (client.get() == wanted)
+            {
+                return client;
+            }
+        }
+        return nullptr;
+    }
+
+    //! Who gets an input report that @a reader's pump took from the model:
+    //! the handle that wrote last while it is still open, else @a reader.
+    std::shared_ptr<Client> receiverFor(const std::shared_ptr<Client> &reader) const
+    {
+        std::shared_ptr<Client> writer = lastWriter.lock();
+        return writer && !writer->closing && !writer->gone && shared(writer.get()) ? writer : reader;
     }
 
     Client *find(UMockdevIoctlClient *ioctl)
@@ -182,6 +202,7 @@ struct HidrawBridge::Plug
     Clock::time_point leavingSince;
     Clock::time_point lastCheck = Clock::now();
     std::vector<std::shared_ptr<Client>> clients;
+    std::weak_ptr<Client> lastWriter;
 };
 
 //! The node's side: umockdev calls these on its worker thread, one request
@@ -226,14 +247,18 @@ struct Callbacks
                 continue;
             }
             std::vector<uint8_t> report(buffer.begin(), buffer.begin() + count);
-            if (client->readWaiting)
+            // The model's handles share its input, and umockdev may tell of a
+            // closed handle only after its process is long gone: an answer
+            // goes to the handle that wrote last, not to whichever pump read it.
+            Client &target = *plug->receiverFor(client);
+            if (target.readWaiting)
             {
-                client->readWaiting = false;
-                deliver(*client, report);
+                target.readWaiting = false;
+                deliver(target, report);
             }
             else
             {
-                client->queue.push_back(std::move(report));
+                target.queue.push_back(std::move(report));
                 plug->updateReadable();
             }
         }
@@ -363,6 +388,7 @@ struct Callbacks
             }
             model = client->model;
             client->staleReports = client->queue.size();
+            plug->lastWriter = plug->shared(client);
         }
         // The model may take its time (transfer, busy flash): not under the lock.
         const int written = hid_write(model, buffer->data, length);
@@ -496,30 +522,48 @@ HidrawBridge::~HidrawBridge()
 
 void HidrawBridge::start()
 {
-    Found found;
-    if (probe(found))
+    const std::vector<Found> found = probe();
     {
         std::lock_guard<std::mutex> guard(m_mutex);
-        plugIn(found);
+        m_expected = found.size();
+        for (const Found &controller : found)
+        {
+            plugIn(controller);
+        }
     }
     m_follower = std::thread(&HidrawBridge::follow, this);
 }
 
-bool HidrawBridge::probe(Found &found)
+std::vector<HidrawBridge::Found> HidrawBridge::probe()
 {
+    std::vector<Found> found;
     hid_device_info *devices = hid_enumerate(0, 0);
-    if (!devices)
+    for (const hid_device_info *device = devices; device; device = device->next)
     {
-        return false;
+        Found controller;
+        controller.identity.vendorId = device->vendor_id;
+        controller.identity.productId = device->product_id;
+        controller.identity.serialNumber = narrow(device->serial_number);
+        controller.identity.manufacturer = narrow(device->manufacturer_string);
+        controller.identity.product = narrow(device->product_string);
+        controller.modelPath = device->path ? device->path : "";
+        controller.port = static_cast<unsigned>(found.size()) + 1;
+        found.push_back(controller);
     }
-    found.identity.vendorId = devices->vendor_id;
-    found.identity.productId = devices->product_id;
-    found.identity.serialNumber = narrow(devices->serial_number);
-    found.identity.manufacturer = narrow(devices->manufacturer_string);
-    found.identity.product = narrow(devices->product_string);
-    found.modelPath = devices->path ? devices->path : "";
     hid_free_enumeration(devices);
-    return true;
+    return found;
+}
+
+HidrawBridge::Plug *HidrawBridge::currentAt(const std::string &modelPath) const
+{
+    for (Plug *plug : m_current)
+    {
+        if (plug->modelPath == modelPath)
+        {
+            return plug;
+        }
+    }
+    return nullptr;
 }
 
 void HidrawBridge::reapClosedHandles(std::unique_lock<std::mutex> &lock)
@@ -559,38 +603,66 @@ void HidrawBridge::follow()
     {
         reapClosedHandles(lock);
         const Clock::time_point now = Clock::now();
-        if (m_current && m_current->state == Plug::State::Leaving &&
-            (drained(*m_current) || now - m_current->leavingSince >= kDrainGrace))
+        for (auto it = m_current.begin(); it != m_current.end();)
         {
-            removeLocked(*m_current);
-            m_current = nullptr;
-            nextProbe = now;
+            Plug *plug = *it;
+            if (plug->state == Plug::State::Leaving &&
+                (drained(*plug) || now - plug->leavingSince >= kDrainGrace))
+            {
+                removeLocked(*plug);
+                it = m_current.erase(it);
+                nextProbe = now;
+                continue;
+            }
+            ++it;
         }
-        const bool idle = m_current && m_current->state == Plug::State::Live && m_current->clients.empty() &&
-                          now - m_current->lastCheck >= kIdleCheckInterval;
-        if ((!m_current && now >= nextProbe) || idle)
+        // Nobody has these nodes open: the model is asked whether their
+        // controllers are still there.
+        std::vector<Plug *> idle;
+        for (Plug *plug : m_current)
+        {
+            if (plug->state == Plug::State::Live && plug->clients.empty() &&
+                now - plug->lastCheck >= kIdleCheckInterval)
+            {
+                idle.push_back(plug);
+            }
+        }
+        const bool missing = m_current.empty() || m_current.size() < m_expected;
+        if ((missing && now >= nextProbe) || !idle.empty())
         {
             lock.unlock();
-            Found found;
-            const bool present = probe(found);
+            const std::vector<Found> found = probe();
             lock.lock();
             if (m_stopping)
             {
                 break;
             }
-            if (idle && m_current && m_current->clients.empty())
+            m_expected = std::max(m_expected, found.size());
+            for (Plug *plug : idle)
             {
-                m_current->lastCheck = Clock::now();
-                const HidrawIdentity &was = m_current->identity;
-                if (!present || found.identity.vendorId != was.vendorId ||
-                    found.identity.productId != was.productId || found.identity.serialNumber != was.serialNumber)
+                if (plug->state != Plug::State::Live || !plug->clients.empty())
                 {
-                    m_current->leave();
+                    continue;
+                }
+                plug->lastCheck = Clock::now();
+                const HidrawIdentity &was = plug->identity;
+                const bool present = std::any_of(found.begin(), found.end(), [&](const Found &controller) {
+                    return controller.modelPath == plug->modelPath &&
+                           controller.identity.vendorId == was.vendorId &&
+                           controller.identity.productId == was.productId &&
+                           controller.identity.serialNumber == was.serialNumber;
+                });
+                if (!present)
+                {
+                    plug->leave();
                 }
             }
-            else if (!m_current && present)
+            for (const Found &controller : found)
             {
-                plugIn(found);
+                if (!currentAt(controller.modelPath))
+                {
+                    plugIn(controller);
+                }
             }
             nextProbe = Clock::now() + kProbeInterval;
         }
@@ -640,7 +712,7 @@ void HidrawBridge::plugIn(const Found &found)
                      error ? error->message : "unknown error");
         g_clear_error(&error);
     }
-    m_current = plug.get();
+    m_current.push_back(plug.get());
     m_plugs.push_back(std::move(plug));
 }
 

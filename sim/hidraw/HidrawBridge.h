@@ -44,10 +44,13 @@ private:
     {
         HidrawIdentity identity;
         std::string modelPath;
+        unsigned port = 1; //!< its place in the model's list, from 1
     };
 
     void follow();
-    bool probe(Found &found);
+    //! Every controller the model reports now, in its order.
+    std::vector<Found> probe();
+    Plug *currentAt(const std::string &modelPath) const;
     void plugIn(const Found &found);
     void removeLocked(Plug &plug);
     bool drained(const Plug &plug) const;
@@ -59,7 +62,11 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::vector<std::unique_ptr<Plug>> m_plugs;
-    Plug *m_current = nullptr; //!< the plug-in that is not removed yet, if any
+    //! The plug-ins that are not removed yet: one per controller at most.
+    std::vector<Plug *> m_current;
+    //! The most controllers the model reported at once: fewer plug-ins than
+    //! that means one is away, and the model is asked until it is back.
+    size_t m_expected = 0;
     unsigned m_plugCount = 0;
     bool m_stopping = false;
     std::thread m_follower;

@@ -84,11 +84,12 @@ std::string hidName(const HidrawIdentity &identity)
     return identity.manufacturer + " " + identity.product;
 }
 
-HidrawPlacement::HidrawPlacement(const HidrawIdentity &identity, unsigned plugNumber)
+HidrawPlacement::HidrawPlacement(const HidrawIdentity &identity, unsigned plugNumber, unsigned port)
     : plug(plugNumber)
 {
-    usbDevice = "/devices/pci0000:00/0000:00:14.0/usb1/1-1";
-    usbInterface = usbDevice + "/1-1:1.0";
+    const std::string name = "1-" + std::to_string(port);
+    usbDevice = "/devices/pci0000:00/0000:00:14.0/usb1/" + name;
+    usbInterface = usbDevice + "/" + name + ":1.0";
     hidInstance = format("0003:%04X:%04X.", identity.vendorId, identity.productId) + format("%04X", plugNumber);
     hidDevice = usbInterface + "/" + hidInstance;
     nodeName = "hidraw" + std::to_string(plugNumber - 1);

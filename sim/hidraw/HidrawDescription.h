@@ -36,7 +36,9 @@ std::string hidName(const HidrawIdentity &identity);
 //! meets a later one.
 struct HidrawPlacement
 {
-    HidrawPlacement(const HidrawIdentity &identity, unsigned plug);
+    //! @a port: the hub port the controller is plugged into, from 1; each
+    //! controller of several has its own.
+    HidrawPlacement(const HidrawIdentity &identity, unsigned plug, unsigned port = 1);
 
     unsigned plug;
     std::string usbDevice;    //!< the USB device

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "console/updateevent.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <vector>
+
+//! Collects each controller's result and makes the run's exit status and
+//! the closing lines from them.
+class Summary : public UpdateEventSink
+{
+public:
+    void take(const UpdateEvent &event) override;
+
+    //! A controller whose run ended without telling its result.
+    void addLost(const QString &device, const QString &serial, const QString &message);
+
+    //! 0 when every controller was updated or already up to date, 1 when one
+    //! failed or was stopped, else 4 when one was refused.
+    int exitStatus() const;
+    //! The title and one line per controller, in the order they ended.
+    QStringList lines() const;
+    int count() const { return static_cast<int>(m_results.size()); }
+
+private:
+    std::vector<UpdateEvent> m_results;
+};
+
+//! Passes every event to several sinks in turn.
+class EventFanOut : public UpdateEventSink
+{
+public:
+    explicit EventFanOut(std::vector<UpdateEventSink *> sinks);
+    void take(const UpdateEvent &event) override;
+
+private:
+    std::vector<UpdateEventSink *> m_sinks;
+};
