@@ -21,6 +21,7 @@ add_library(vorn_console STATIC
   console/consoleoptions.h console/consoleoptions.cpp
   console/consolerun.h console/consolerun.cpp
   console/consoletexts.h
+  console/controllerlog.h console/controllerlog.cpp
   console/controllersteps.h console/controllersteps.cpp
   console/controllerupdate.h console/controllerupdate.cpp
   console/discovery.h console/discovery.cpp
@@ -34,7 +35,7 @@ add_library(vorn_console STATIC
   console/summary.h console/summary.cpp
   console/updateevent.h)
 target_compile_definitions(vorn_console PRIVATE VORN_VERSION="${PROJECT_VERSION}")
-target_link_libraries(vorn_console PUBLIC vorn_window_core blfwk Qt5::Core)
+target_link_libraries(vorn_console PUBLIC vorn_window_core vorn_support blfwk Qt5::Core)
 
 add_library(vorn_app OBJECT
   mainwindow.h mainwindow.cpp mainwindow.ui

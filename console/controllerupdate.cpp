@@ -3,6 +3,7 @@
 #include "console/consoletexts.h"
 #include "console/imagecheck.h"
 #include "console/interruption.h"
+#include "console/progressoutput.h"
 #include "driver/devicelock.h"
 #include "window/embeddedfirmware.h"
 #include "window/privateimage.h"
@@ -37,11 +38,34 @@ ControllerUpdate::ControllerUpdate(const UpdatePlan &plan, UpdateEventSink &even
     , m_steps(plan.controller.path)
     , m_offered(embeddedfirmware::versionOf(plan.image))
 {
+    m_steps.setTextHook([this](const QString &path, const QString &text) {
+        m_log.record(text);
+        if (m_hook)
+        {
+            m_hook(path, text);
+        }
+    });
 }
 
 void ControllerUpdate::setTextHook(ControllerSteps::TextHook hook)
 {
-    m_steps.setTextHook(std::move(hook));
+    m_hook = std::move(hook);
+}
+
+void ControllerUpdate::tell(const UpdateEvent &event)
+{
+    // The engine's own texts already give each percentage a line.
+    if (event.kind != UpdateEvent::Kind::Progress)
+    {
+        m_log.note(progresstext::stateOf(event));
+    }
+    m_events.take(event);
+}
+
+void ControllerUpdate::startLog(const QString &controllerVersion)
+{
+    m_log.start(m_plan.controller,
+                { QStringLiteral("kelvo-updater " VORN_VERSION), controllerVersion, m_offered });
 }
 
 UpdateEvent ControllerUpdate::event(UpdateEvent::Kind kind) const
@@ -62,6 +86,8 @@ UpdateEvent::Outcome ControllerUpdate::finish(Outcome outcome, const QString &me
     result.version = m_version;
     result.offered = m_offered;
     result.message = message;
+    m_log.note(message);
+    result.log = m_log.finish();
     m_events.take(result);
     return outcome;
 }
@@ -70,7 +96,7 @@ void ControllerUpdate::stepStarted(const char *step)
 {
     UpdateEvent started = event(UpdateEvent::Kind::StepStarted);
     started.step = QLatin1String(step);
-    m_events.take(started);
+    tell(started);
 }
 
 bool ControllerUpdate::stepEnded(const char *step, bool ok)
@@ -78,7 +104,7 @@ bool ControllerUpdate::stepEnded(const char *step, bool ok)
     UpdateEvent ended = event(UpdateEvent::Kind::StepEnded);
     ended.step = QLatin1String(step);
     ended.ok = ok;
-    m_events.take(ended);
+    tell(ended);
     return ok;
 }
 
@@ -96,7 +122,7 @@ bool ControllerUpdate::stopAsked(const char *afterStep, Outcome &outcome)
 UpdateEvent::Outcome ControllerUpdate::run()
 {
     using namespace consoletexts;
-    m_events.take(event(UpdateEvent::Kind::Found));
+    tell(event(UpdateEvent::Kind::Found));
 
     // An image for another controller is refused before anything is sent.
     if (m_plan.imageGiven)
@@ -118,6 +144,11 @@ UpdateEvent::Outcome ControllerUpdate::run()
 
     stepStarted(kStepVersion);
     const ControllerSteps::VersionRead read = m_steps.readVersion();
+    // A read that fails is a failed update: support needs its texts.
+    if (!read.ok)
+    {
+        startLog(QLatin1String(kActionUnreadable));
+    }
     if (!stepEnded(kStepVersion, read.ok))
     {
         return finish(Outcome::Failed, QLatin1String(kResultVersionUnread));
@@ -129,7 +160,7 @@ UpdateEvent::Outcome ControllerUpdate::run()
     version.offered = m_offered;
     const bool goesAhead = comparison > 0 || (comparison < 0 && m_plan.allowOlder);
     version.action = QLatin1String(goesAhead ? kActionUpdate : comparison == 0 ? kActionUpToDate : kActionNewer);
-    m_events.take(version);
+    tell(version);
     if (comparison == 0)
     {
         return finish(Outcome::UpToDate, QLatin1String(kResultUpToDate).arg(m_version));
@@ -144,6 +175,7 @@ UpdateEvent::Outcome ControllerUpdate::run()
     {
         return finish(Outcome::Refused, QLatin1String(kDeclined));
     }
+    startLog(m_version);
 
     // From here on a signal lets the step finish: nothing may be left half done.
     interruption::setPhase(interruption::Phase::Critical);
@@ -180,7 +212,7 @@ UpdateEvent::Outcome ControllerUpdate::run()
         UpdateEvent progress = event(UpdateEvent::Kind::Progress);
         progress.step = QLatin1String(kStepWrite);
         progress.percent = percent;
-        m_events.take(progress);
+        tell(progress);
     });
     copy.remove();
     if (!stepEnded(kStepWrite, written))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/controllerlog.h"
 #include "console/controllersteps.h"
 #include "console/discovery.h"
 #include "console/updateevent.h"
@@ -26,7 +27,8 @@ int compareVersions(const QString &offered, const QString &current);
 //! The update of one controller, with the window's safety: the device lock
 //! held throughout, the version read first, the private image copy made and
 //! checked before the erase and again before the write, then erase, write,
-//! an optional read-back, reset. Every step is told to @a events.
+//! an optional read-back, reset. Every step is told to @a events, and from
+//! the version read that led to an update on, kept in its log.
 class ControllerUpdate
 {
 public:
@@ -34,6 +36,8 @@ public:
     using Consent = std::function<bool(const QString &question)>;
 
     ControllerUpdate(const UpdatePlan &plan, UpdateEventSink &events, Consent consent);
+    ControllerUpdate(const ControllerUpdate &) = delete;
+    ControllerUpdate &operator=(const ControllerUpdate &) = delete;
 
     void setTextHook(ControllerSteps::TextHook hook);
 
@@ -43,6 +47,8 @@ public:
 private:
     UpdateEvent::Outcome finish(UpdateEvent::Outcome outcome, const QString &message);
     UpdateEvent event(UpdateEvent::Kind kind) const;
+    void tell(const UpdateEvent &event);
+    void startLog(const QString &controllerVersion);
     void stepStarted(const char *step);
     bool stepEnded(const char *step, bool ok);
     bool stopAsked(const char *afterStep, UpdateEvent::Outcome &outcome);
@@ -51,6 +57,8 @@ private:
     UpdateEventSink &m_events;
     Consent m_consent;
     ControllerSteps m_steps;
+    ControllerSteps::TextHook m_hook;
+    ControllerLog m_log;
     QString m_version;
     QString m_offered;
 };

@@ -91,6 +91,7 @@ QByteArray toLine(const UpdateEvent &event)
         object.insert(QStringLiteral("result"), nameOf(kOutcomes, static_cast<int>(event.outcome)));
     }
     putText(object, "message", event.message);
+    putText(object, "log", event.log);
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
@@ -118,6 +119,7 @@ bool fromLine(const QByteArray &line, UpdateEvent &event)
     event.outcome = static_cast<UpdateEvent::Outcome>(
         valueOf(kOutcomes, text("result"), static_cast<int>(UpdateEvent::Outcome::None)));
     event.message = text("message");
+    event.log = text("log");
     return true;
 }
 

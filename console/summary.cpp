@@ -42,6 +42,12 @@ QStringList Summary::lines() const
     for (const UpdateEvent &result : m_results)
     {
         lines << QLatin1String(consoletexts::kSummaryLine).arg(result.device, result.serial, result.message);
+        const bool failed =
+            result.outcome == UpdateEvent::Outcome::Failed || result.outcome == UpdateEvent::Outcome::Stopped;
+        if (failed && !result.log.isEmpty())
+        {
+            lines << QLatin1String(consoletexts::kLogKept).arg(result.log);
+        }
     }
     return lines;
 }

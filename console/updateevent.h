@@ -13,7 +13,7 @@ struct UpdateEvent
         StepStarted, //!< step
         Progress,    //!< step, percent
         StepEnded,   //!< step, ok
-        Result,      //!< outcome, message
+        Result,      //!< outcome, message, log
     };
 
     enum class Outcome
@@ -38,6 +38,7 @@ struct UpdateEvent
     bool ok = false;
     Outcome outcome = Outcome::None;
     QString message;
+    QString log; //!< with the result: the file of this update's log, if one was made
 };
 
 //! Receives the events of a run as they happen.
