@@ -1,7 +1,8 @@
 // The console updater's goals, measured on kelvo-updater-sim --cli at
 // full-speed device timing: one controller's update next to the device's
 // own time (erase, write and reset), and --all with 1, 4 and 8 controllers:
-// the wall time of each and the processor time per controller.
+// the wall time of each and the processor time per controller. Each run's
+// logs go to its own folder, removed after.
 //
 // Usage: bench_console PROGRAM [ROUNDS]. Figures go to standard output.
 
@@ -157,7 +158,8 @@ int main(int argc, char **argv)
     {
         const std::string dir = freshDirectory();
         const Timed one = run(program, { "--cli", "--yes", "--json" },
-                              { "VORN_SIM_TIMING=full-speed", "VORN_SIM_FLASH=" + dir + "/one.bin" });
+                              { "VORN_SIM_TIMING=full-speed", "VORN_SIM_FLASH=" + dir + "/one.bin",
+                                "XDG_STATE_HOME=" + dir + "/state" });
         const double erase = arrival(one, "step-started", "erase");
         const double done = arrival(one, "step-ended", "reset");
         const double update = done - erase;
@@ -172,7 +174,8 @@ int main(int argc, char **argv)
         {
             const Timed all = run(program, { "--cli", "--all", "--yes" },
                                   { "VORN_SIM_TIMING=full-speed", "VORN_SIM_CONTROLLERS=" + std::to_string(controllers),
-                                    "VORN_SIM_FLASH=" + dir + "/all" + std::to_string(controllers) });
+                                    "VORN_SIM_FLASH=" + dir + "/all" + std::to_string(controllers),
+                                    "XDG_STATE_HOME=" + dir + "/state" });
             wallOfOne = controllers == 1 ? all.wallMs : wallOfOne;
             const double slower = (all.wallMs / wallOfOne - 1) * 100;
             met = met && all.status == 0 && (controllers == 1 || slower <= 10.0);

@@ -1,21 +1,25 @@
 // kelvo-updater-sim --cli against the virtual controller: one controller and
-// several, faults at each step, the JSON stream, the exit codes and Ctrl-C.
-// Every run has no display and no Qt platform set.
+// several, faults at each step, the JSON stream, the exit codes, Ctrl-C and
+// the per-update logs. Every run has no display and no Qt platform set.
+#include "console/consoletexts.h"
 #include "driver/devicelock.h"
 #include "sim_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 #include <QThread>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace simtest;
 
@@ -108,6 +112,34 @@ const char kErase[] = "02";
 const char kWrite[] = "04";
 const char kReset[] = "0b";
 
+//! The logs in the state folder @a state, oldest first.
+QStringList logsIn(const std::string &state)
+{
+    const QDir folder(QString::fromStdString(state) + "/kelvo-updater");
+    QStringList paths;
+    for (const QString &name : folder.entryList({ "update-*.log" }, QDir::Files, QDir::Name))
+    {
+        paths << folder.filePath(name);
+    }
+    return paths;
+}
+
+Settings stateIn(const std::string &state)
+{
+    return { { "XDG_STATE_HOME", QString::fromStdString(state) } };
+}
+
+QString logLineFor(const QString &path)
+{
+    return QLatin1String(consoletexts::kLogKept).arg(path);
+}
+
+int modeOf(const QString &path)
+{
+    struct stat status = {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? static_cast<int>(status.st_mode & 07777) : -1;
+}
+
 Settings controllers(int count, const std::string &flash, const Settings &more = {})
 {
     return Settings{ { "VORN_SIM_CONTROLLERS", QString::number(count) },
@@ -157,7 +189,9 @@ TEST_P(ConsoleAllFault, OnlyControllerTwoFailsAndTheSummaryNamesIt)
     {
         arguments << "--verify";
     }
-    const Finished run = console(arguments, controllers(3, flash, { { "VORN_SIM_FAULT_2", GetParam().fault } }));
+    const std::string state = dir.file("state");
+    const Finished run =
+        console(arguments, controllers(3, flash, Settings{ { "VORN_SIM_FAULT_2", GetParam().fault } } + stateIn(state)));
     EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
     EXPECT_TRUE(holdsImage(flash + ".1"));
     EXPECT_TRUE(holdsImage(flash + ".3"));
@@ -166,11 +200,27 @@ TEST_P(ConsoleAllFault, OnlyControllerTwoFailsAndTheSummaryNamesIt)
     EXPECT_EQ(readFile(flash + ".2").substr(0x70000, 12) == std::string(12, '\xff'), GetParam().erased);
 
     const QStringList summary = QString::fromUtf8(run.output).split("Summary:\n").value(1).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(summary.size(), 3) << run.output.toStdString();
-    for (const QString &line : summary)
+    ASSERT_EQ(summary.size(), 4) << run.output.toStdString();
+    const QStringList logs = logsIn(state);
+    ASSERT_EQ(logs.size(), 3);
+    const QStringList failedLogs = logs.filter("-VSIM0002.log");
+    ASSERT_EQ(failedLogs.size(), 1) << logs.join(' ').toStdString();
+    for (int i = 0; i < summary.size(); ++i)
     {
-        EXPECT_EQ(line.contains("(VSIM0002)"), !line.contains(": updated to 0.5.20")) << line.toStdString();
+        if (summary[i].startsWith("    "))
+        {
+            // Only the failed controller's line is followed by its log.
+            ASSERT_GT(i, 0);
+            EXPECT_TRUE(summary[i - 1].contains("(VSIM0002)")) << summary[i - 1].toStdString();
+            EXPECT_EQ(summary[i], logLineFor(failedLogs.first()));
+            continue;
+        }
+        EXPECT_EQ(summary[i].contains("(VSIM0002)"), !summary[i].contains(": updated to 0.5.20"))
+            << summary[i].toStdString();
     }
+    EXPECT_EQ(modeOf(failedLogs.first()), 0600);
+    EXPECT_TRUE(QString::fromStdString(readFile(failedLogs.first().toStdString())).contains(QString("%1 failed").arg(GetParam().name)))
+        << "the failed step is in the log";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -222,19 +272,23 @@ TEST(ConsoleVersions, ANewerControllerIsRefusedWithNothingSentUnlessOlderIsAllow
     TempDir dir;
     const std::string flash = dir.file("flash.bin");
     const std::string trace = dir.file("trace");
-    const Settings newer{ { "VORN_SIM_VERSION", "0.6.0" },
-                          { "VORN_SIM_FLASH", QString::fromStdString(flash) },
-                          { "VORN_SIM_TRACE", QString::fromStdString(trace) } };
+    const std::string state = dir.file("state");
+    const Settings newer = Settings{ { "VORN_SIM_VERSION", "0.6.0" },
+                                     { "VORN_SIM_FLASH", QString::fromStdString(flash) },
+                                     { "VORN_SIM_TRACE", QString::fromStdString(trace) } } +
+                           stateIn(state);
     const Finished refused = console({ "--yes" }, newer);
     EXPECT_EQ(refused.exitCode, 4);
     EXPECT_TRUE(refused.output.contains("--allow-older")) << refused.output.toStdString();
     EXPECT_FALSE(commandsSent(trace).contains(kErase));
     EXPECT_FALSE(commandsSent(trace).contains(kWrite));
     EXPECT_FALSE(holdsImage(flash));
+    EXPECT_TRUE(logsIn(state).isEmpty()) << "a refused controller leaves no log";
 
     const Finished allowed = console({ "--yes", "--allow-older" }, newer);
     EXPECT_EQ(allowed.exitCode, 0) << allowed.output.toStdString();
     EXPECT_TRUE(holdsImage(flash));
+    EXPECT_EQ(logsIn(state).size(), 1);
 
     // Now it carries the updater's own version: left alone.
     std::remove(trace.c_str());
@@ -242,7 +296,82 @@ TEST(ConsoleVersions, ANewerControllerIsRefusedWithNothingSentUnlessOlderIsAllow
     EXPECT_EQ(same.exitCode, 0);
     EXPECT_TRUE(same.output.contains("already up to date (0.5.20)")) << same.output.toStdString();
     EXPECT_FALSE(commandsSent(trace).contains(kErase));
+    EXPECT_EQ(logsIn(state).size(), 1) << "an up-to-date controller leaves no log";
 }
+
+TEST(ConsoleLog, OneUpdateLeavesOneStampedLogWithBothVersionsEveryStepAndALinePerPercentage)
+{
+    TempDir dir;
+    const std::string state = dir.file("state");
+    const Finished listed = console({ "--list" }, stateIn(state));
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_TRUE(logsIn(state).isEmpty()) << "listing leaves no log";
+
+    const Finished run = console({ "--yes", "--verify" }, Settings{ { "VORN_SIM_VERSION", "0.5.19" } } + stateIn(state));
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const QStringList logs = logsIn(state);
+    ASSERT_EQ(logs.size(), 1);
+    EXPECT_TRUE(logs.first().endsWith("-black-KELVO-SIM-0001.log")) << logs.first().toStdString();
+    EXPECT_FALSE(run.output.contains(logs.first().toUtf8())) << "a good update names no log";
+    const QStringList lines = QString::fromStdString(readFile(logs.first().toStdString())).split('\n', Qt::SkipEmptyParts);
+    const QRegularExpression stamped("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d) \\S");
+    QMap<int, int> percentLines;
+    const QRegularExpression percent("\\(1/1\\) ?(\\d+)%$");
+    bool writing = false;
+    for (const QString &line : lines)
+    {
+        EXPECT_TRUE(stamped.match(line).hasMatch()) << line.toStdString();
+        EXPECT_LT(line.size(), 300) << "no endless progress line";
+        writing = (writing || line.endsWith("Inject command 'write-memory'")) && !line.endsWith("write done");
+        const QRegularExpressionMatch match = percent.match(line);
+        if (writing && match.hasMatch())
+        {
+            ++percentLines[match.captured(1).toInt()];
+        }
+    }
+    EXPECT_EQ(percentLines.size(), 101);
+    EXPECT_EQ(percentLines.values().count(1), 101) << "each percentage once";
+    const QString text = lines.join('\n');
+    for (const char *wanted : { "Updater: kelvo-updater ", "Firmware in the controller: 0.5.19", "Firmware to write: 0.5.20",
+                                "reading the version", "version done", "erasing", "erase done", "write done",
+                                "verifying", "verify done", "resetting", "reset done", "updated to 0.5.20",
+                                "Inject command 'flash-erase-region'", "Inject command 'write-memory'",
+                                "Inject command 'reset'" })
+    {
+        EXPECT_TRUE(text.contains(wanted)) << wanted;
+    }
+    EXPECT_LT(text.indexOf("reading the version"), text.indexOf("erasing")) << "from the version read on";
+}
+
+class ConsoleLogAll : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(ConsoleLogAll, EveryControllerOfAnAllRunHasAFileOfItsOwnThatItsResultNames)
+{
+    TempDir dir;
+    const std::string state = dir.file("state");
+    const int count = GetParam();
+    const Finished run = console({ "--all", "--yes", "--json" }, controllers(count, dir.file("f"), stateIn(state)));
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList logs = logsIn(state);
+    ASSERT_EQ(logs.size(), count);
+    QSet<QString> named;
+    for (const QByteArray &line : run.output.split('\n'))
+    {
+        const QJsonObject event = QJsonDocument::fromJson(line).object();
+        if (event.value("event") == "result")
+        {
+            named << event.value("log").toString();
+            const QString log = QString::fromStdString(readFile(event.value("log").toString().toStdString()));
+            EXPECT_TRUE(log.contains("Controller: black-" + event.value("serial").toString())) << log.toStdString();
+            EXPECT_EQ(log.count("Inject command 'write-memory'"), 1) << "no other controller's texts";
+        }
+    }
+    EXPECT_EQ(named, QSet<QString>(logs.begin(), logs.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoAndFour, ConsoleLogAll, ::testing::Values(2, 4));
 
 TEST(ConsoleImage, AnImageForAnotherVariantIsRefusedBeforeAnythingIsSent)
 {
@@ -266,10 +395,16 @@ TEST(ConsoleVerify, AReadBackThatFailsLeavesTheControllerWithoutReset)
 {
     TempDir dir;
     const std::string trace = dir.file("trace");
-    const Finished run = console({ "--yes", "--verify" }, { { "VORN_SIM_FAULT", "final-status:read-memory:10200*" },
-                                                       { "VORN_SIM_TRACE", QString::fromStdString(trace) } });
+    const std::string state = dir.file("state");
+    const Finished run = console({ "--yes", "--verify" }, Settings{ { "VORN_SIM_FAULT", "final-status:read-memory:10200*" },
+                                                                { "VORN_SIM_TRACE", QString::fromStdString(trace) } } +
+                                                           stateIn(state));
     EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
     EXPECT_TRUE(run.output.contains("not reset")) << run.output.toStdString();
+    const QStringList logs = logsIn(state);
+    ASSERT_EQ(logs.size(), 1);
+    EXPECT_TRUE(run.output.contains(logLineFor(logs.first()).toUtf8())) << run.output.toStdString();
+    EXPECT_EQ(modeOf(logs.first()), 0600);
     EXPECT_TRUE(commandsSent(trace).contains(kWrite));
     EXPECT_FALSE(commandsSent(trace).contains(kReset));
 }
