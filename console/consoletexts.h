@@ -108,6 +108,6 @@ constexpr char kSummaryTitle[] = "Summary:";
 constexpr char kSummaryLine[] = "  %1 (%2): %3";
 //! Follows the summary line of a controller whose update failed or stopped.
 constexpr char kLogKept[] = "    What happened is kept in %1. Send that file to support.";
-constexpr char kNoLog[] = "No log of this update: %1.";
+constexpr char kNoLog[] = "No log of this update is kept (%1); the update goes on.";
 
 } // namespace consoletexts

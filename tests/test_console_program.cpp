@@ -343,6 +343,22 @@ TEST(ConsoleLog, OneUpdateLeavesOneStampedLogWithBothVersionsEveryStepAndALinePe
     EXPECT_LT(text.indexOf("reading the version"), text.indexOf("erasing")) << "from the version read on";
 }
 
+TEST(ConsoleLog, AStateFolderThatCannotBeMadeStopsNoUpdate)
+{
+    TempDir dir;
+    const std::string blocked = dir.file("state");
+    std::FILE *file = std::fopen(blocked.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    const Finished run = console({ "--yes", "--json" }, Settings{ { "VORN_SIM_FLASH", QString::fromStdString(dir.file("f")) },
+                                                              { "VORN_SIM_VERSION", "0.5.19" } } +
+                                                         stateIn(blocked));
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(holdsImage(dir.file("f")));
+    EXPECT_TRUE(run.errors.contains("the update goes on")) << run.errors.toStdString();
+    EXPECT_FALSE(run.output.contains("\"log\"")) << "no file to name";
+}
+
 class ConsoleLogAll : public ::testing::TestWithParam<int>
 {
 };
