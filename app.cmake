@@ -6,14 +6,20 @@
 add_library(vorn_app OBJECT
   mainwindow.h mainwindow.cpp mainwindow.ui
   window/accesshint.h window/accesshint.cpp
+  window/accessibility.h window/accessibility.cpp
   window/embeddedfirmware.h window/embeddedfirmware.cpp
+  window/firmwareversion.h window/firmwareversion.cpp
   window/logreading.h window/logreading.cpp
   window/noticebox.h window/noticebox.cpp
+  window/pagewords.h window/pagewords.cpp
   window/privateimage.h window/privateimage.cpp
   window/updatetexts.h
   window/walkthrough.h window/walkthrough.cpp
   window/windowstyle.h window/windowstyle.cpp
+  widgets/buttonkeys.h widgets/buttonkeys.cpp
   widgets/hoverpictures.h widgets/hoverpictures.cpp
+  widgets/pictureaccessible.h widgets/pictureaccessible.cpp
+  widgets/picturesource.h widgets/picturesource.cpp
   widgets/transparentstyle.h
   workerthread.h workerthread.cpp
   vornbutton.h vornbutton.cpp

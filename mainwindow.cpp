@@ -1,7 +1,9 @@
 #include "mainwindow.h"
 
 #include "window/accesshint.h"
+#include "window/accessibility.h"
 #include "window/embeddedfirmware.h"
+#include "window/firmwareversion.h"
 #include "window/logreading.h"
 #include "ui_mainwindow.h"
 #include "window/updatetexts.h"
@@ -30,6 +32,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
 {
+    accessibility::installPictureInterfaces();
     ui->setupUi(this);
     GenerateUI();
     timerId = startTimer(kPollPeriodMs, Qt::CoarseTimer);
@@ -61,6 +64,7 @@ void MainWindow::GenerateUI()
     closeButton = added.closeButton;
     accessHint = std::make_unique<AccessHint>(added.accessHint);
     ui->lblNewVersion->setText(updaterVersion);
+    accessibility::describe(*ui->stackedWidget, added);
 
     connect(updateButton, &vornButton::vornButtonClicked, this, &MainWindow::on_pushButton_clicked);
     connect(closeButton, &vornCloseButton::vornCloseClicked, this, &MainWindow::on_close_clicked);
@@ -274,8 +278,9 @@ void MainWindow::takeVersionReading(const logreading::Reading &reading)
     if (reading.outcome == Outcome::Version || reading.outcome == Outcome::ReadAborted)
     {
         controllerVersion = reading.version;
-        ui->lblCurrentVersion->setText(controllerVersion);
-        ui->lblSameVersion->setText(controllerVersion);
+        // Erased flash reads as no version at all, never as numbers.
+        ui->lblCurrentVersion->setText(firmwareversion::shown(controllerVersion));
+        ui->lblSameVersion->setText(firmwareversion::shown(controllerVersion));
         controllerFound = 1;
         accessHint->controllerAnswered();
     }
@@ -285,10 +290,11 @@ void MainWindow::takeVersionReading(const logreading::Reading &reading)
         return;
     }
     ReadConfig();
-    // The version pages are only chosen from the connect page.
+    // The version pages are only chosen from the connect page. A controller
+    // with newer firmware is up to date: it is never offered an older one.
     if (ui->stackedWidget->currentIndex() == kPageConnect)
     {
-        showPage(controllerVersion == updaterVersion ? kPageSame : kPageLower);
+        showPage(firmwareversion::offerUpdate(controllerVersion, updaterVersion) ? kPageLower : kPageSame);
     }
 }
 
@@ -320,8 +326,9 @@ void MainWindow::takeWriteReading(const logreading::Reading &reading)
 void MainWindow::on_pushButton_clicked()
 {
     // The button lives on the update page; a stray click elsewhere must not
-    // start a second erase.
-    if (ui->stackedWidget->currentIndex() != kPageLower)
+    // start a second erase. Nor is a controller erased whose last read showed
+    // firmware as new as ours (one swapped in between two reads).
+    if (ui->stackedWidget->currentIndex() != kPageLower || !firmwareversion::offerUpdate(controllerVersion, updaterVersion))
     {
         return;
     }

@@ -1,6 +1,8 @@
 #include "window/windowstyle.h"
 
+#include "widgets/picturesource.h"
 #include "widgets/transparentstyle.h"
+#include "window/pagewords.h"
 #include "ui_mainwindow.h"
 #include "vornbutton.h"
 #include "vornclosebutton.h"
@@ -12,7 +14,6 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMovie>
-#include <QPainter>
 #include <QPalette>
 #include <QScreen>
 #include <QtGlobal>
@@ -40,17 +41,12 @@ enum class TextHeight
 };
 
 //! Page @a picture's background (1 to 5) decoded and drawn once at the window's
-//! size, as a stretched border image of the whole page would draw it; safe
-//! on any thread. The file-sized picture is released at once.
-QImage pageBackground(int picture, const QSize &window)
+//! size in device pixels at @a ratio, as a stretched border image of the
+//! whole page would draw it; safe on any thread. The file-sized picture is
+//! released at once.
+QImage pageBackground(int picture, const QSize &window, qreal ratio)
 {
-    const QImage source(QStringLiteral(":/img/Vorn-UpdaterApp-%1.jpg").arg(picture));
-    QImage scaled(window, QImage::Format_RGB32);
-    scaled.fill(Qt::black);
-    QPainter painter(&scaled);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRect(QPoint(0, 0), window), source, source.rect());
-    return scaled;
+    return picturesource::prepared(QStringLiteral(":/img/Vorn-UpdaterApp-%1.jpg").arg(picture), window, ratio);
 }
 
 //! Shows @a background behind the page's widgets; it is drawn as it is,
@@ -110,6 +106,7 @@ QMovie *addLoader(QWidget *page, const Placer &placer)
     loader->jumpToFrame(loader->frameCount() - 1);
     loader->jumpToFrame(0);
     auto *label = new QLabel(page);
+    label->setObjectName(QStringLiteral("lblLoader"));
     label->setMovie(loader);
     placer.place(label, 0.448, 0.703, 0.099, 0.0269, kTransparentStyle);
     loader->start();
@@ -167,13 +164,15 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
 
     // The pictures are decoded and scaled on other threads while the form is
     // styled, and all are in place before the first page shows.
+    // At the screen's device pixel ratio, so that they stay sharp.
+    const qreal ratio = picturesource::screenRatio();
     std::vector<std::future<QImage>> backgrounds;
     for (int picture = 1; picture <= kPageCount; ++picture)
     {
-        backgrounds.push_back(std::async(std::launch::async, pageBackground, picture, window));
+        backgrounds.push_back(std::async(std::launch::async, pageBackground, picture, window, ratio));
     }
     const QRect barRect = scaledRect(window, 0.243, 0.729, 0.516, 0.028);
-    auto barFrames = std::async(std::launch::async, &vornProgressBar::scaledFrames, barRect.size());
+    auto barFrames = std::async(std::launch::async, &vornProgressBar::scaledFrames, barRect.size(), ratio);
 
     const Placer placer(window);
     StyledWidgets added;
@@ -211,6 +210,7 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
 
     QWidget *const pages[kPageCount] = { form.pageConnectController, form.pageVersionSame, form.pageVersionLower,
                                          form.pageUpdating, form.pageFinished };
+    pagewords::addTo(pages, window);
     for (int page = 0; page < kPageCount; ++page)
     {
         setPageBackground(pages[page], backgrounds[page].get());

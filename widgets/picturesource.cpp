@@ -1,0 +1,44 @@
+#include "widgets/picturesource.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace picturesource {
+
+qreal screenRatio()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->devicePixelRatio() : 1.0;
+}
+
+QString forRatio(const QString &path, qreal ratio)
+{
+    if (ratio <= 1.0)
+    {
+        return path;
+    }
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString twin = dot < 0 ? path + QLatin1String("@2x")
+                                 : path.left(dot) + QLatin1String("@2x") + path.mid(dot);
+    return QFileInfo::exists(twin) ? twin : path;
+}
+
+QSize devicePixels(const QSize &size, qreal ratio)
+{
+    return size * ratio;
+}
+
+QImage prepared(const QString &path, const QSize &size, qreal ratio)
+{
+    QImage source(forRatio(path, ratio));
+    // In the format a label's own picture would have, so that its scaling
+    // gives the same pixels.
+    source = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                              : QImage::Format_RGB32);
+    QImage scaled = source.scaled(devicePixels(size, ratio), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(ratio);
+    return scaled;
+}
+
+} // namespace picturesource
