@@ -2,7 +2,8 @@
 # controller, its image file, and the unattended walkthrough program.
 vorn_add_gtest(test_app
   SOURCES
-    test_app_logreading.cpp test_app_window.cpp test_app_faults.cpp test_app_image.cpp window_driver.h
+    test_app_logreading.cpp test_app_window.cpp test_app_faults.cpp test_app_image.cpp test_app_access.cpp
+    test_app_versions.cpp window_driver.h
     sim_test_support.h sim_test_support.cpp packets.h
     gui_test_main.cpp
   LIBS vorn_app blfwk vornsim vorn_resources Qt5::Widgets Qt5::Test)
