@@ -15,3 +15,16 @@ add_dependencies(test_app_walkthrough kelvo-updater-sim)
 target_compile_definitions(test_app_walkthrough PRIVATE
   VORN_UPDATER_SIM="$<TARGET_FILE:kelvo-updater-sim>"
   VORN_FIRMWARE_DIR="${CMAKE_BINARY_DIR}/tools/resources/binaries")
+
+vorn_add_gtest(test_app_density
+  SOURCES test_app_density.cpp
+  LIBS Qt5::Gui GTest::gtest_main)
+add_dependencies(test_app_density kelvo-updater-sim)
+target_compile_definitions(test_app_density PRIVATE VORN_UPDATER_SIM="$<TARGET_FILE:kelvo-updater-sim>")
+
+# The keyboard alone through a whole update of the real window, on an X
+# server the script starts itself.
+add_test(NAME Keyboard.AloneTakesTheRealWindowFromTheOfferPageThroughTheUpdateToClose
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/keyboard_update.sh $<TARGET_FILE:kelvo-updater-sim>
+          ${CMAKE_BINARY_DIR}/tools/resources/binaries/vorn_tarsel_v_0.5.20_black.bin)
+set_tests_properties(Keyboard.AloneTakesTheRealWindowFromTheOfferPageThroughTheUpdateToClose PROPERTIES TIMEOUT 180)
