@@ -28,3 +28,8 @@ add_test(NAME Keyboard.AloneTakesTheRealWindowFromTheOfferPageThroughTheUpdateTo
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/keyboard_update.sh $<TARGET_FILE:kelvo-updater-sim>
           ${CMAKE_BINARY_DIR}/tools/resources/binaries/vorn_tarsel_v_0.5.20_black.bin)
 set_tests_properties(Keyboard.AloneTakesTheRealWindowFromTheOfferPageThroughTheUpdateToClose PROPERTIES TIMEOUT 180)
+
+# A screen reader's view over a real AT-SPI bus that the script brings up.
+add_test(NAME ScreenReader.ReadsTheRealWindowAndUpdatesThroughItOverAnAtSpiBus
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/atspi_update.sh $<TARGET_FILE:kelvo-updater-sim>)
+set_tests_properties(ScreenReader.ReadsTheRealWindowAndUpdatesThroughItOverAnAtSpiBus PROPERTIES TIMEOUT 180)
