@@ -162,6 +162,9 @@ public:
     void report() const
     {
         const double update = msBetween(m_click, m_finished);
+        std::fprintf(stderr, "window: %d x %d device pixels (ratio %.2f)\n",
+                     static_cast<int>(m_window.width() * m_window.devicePixelRatioF()),
+                     static_cast<int>(m_window.height() * m_window.devicePixelRatioF()), m_window.devicePixelRatioF());
         std::fprintf(stderr, "start to first page:          %.0f ms\n", m_firstPageMs);
         std::fprintf(stderr, "update, click to finished:    %.0f ms\n", update);
         std::fprintf(stderr, "largest event-loop gap:       %.1f ms (5 ms timer, %d ticks)\n", m_largestGap, m_ticks);
@@ -303,6 +306,15 @@ int measureOneUpdate(int argc, char **argv)
     return 0;
 }
 
+//! A screen of 1920 x 1080 times @a scale, at 96 dots per inch, on Qt's VNC
+//! platform (no display needed; port 0 takes any free port).
+std::string screenPlatform(int scale)
+{
+    const int width = 1920 * scale, height = 1080 * scale;
+    return "vnc:size=" + std::to_string(width) + "x" + std::to_string(height) + ":mmsize=" +
+           std::to_string(width * 254 / 960) + "x" + std::to_string(height * 254 / 960) + ":port=0";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -313,18 +325,26 @@ int main(int argc, char **argv)
         return measureOneUpdate(argc, argv);
     }
     int result = 0;
-    for (const char *timing : { "none", "full-speed" })
+    // A 1080-line screen, and a 2160-line one at scale 2: the same window in
+    // device-independent pixels, drawn with four times the pixels.
+    for (int scale : { 1, 2 })
     {
-        std::printf("== VORN_SIM_TIMING=%s\n", timing);
-        std::fflush(stdout);
-        setenv("VORN_SIM_TIMING", timing, 1);
-        setenv("VORN_SIM_VARIANT", "black", 1);
-        setenv("VORN_SIM_VERSION", "0.5.19", 1);
-        unsetenv("VORN_SIM_FAULT");
-        unsetenv("VORN_SIM_FLASH");
-        // The engine's log texts go to standard output; the figures to standard error.
-        std::string command = std::string(argv[0]) + " --one >/dev/null";
-        result |= std::system(command.c_str());
+        for (const char *timing : { "none", "full-speed" })
+        {
+            std::printf("== scale %d, VORN_SIM_TIMING=%s\n", scale, timing);
+            std::fflush(stdout);
+            std::fprintf(stderr, "== scale %d, VORN_SIM_TIMING=%s\n", scale, timing);
+            setenv("QT_QPA_PLATFORM", screenPlatform(scale).c_str(), 1);
+            setenv("QT_SCALE_FACTOR", std::to_string(scale).c_str(), 1);
+            setenv("VORN_SIM_TIMING", timing, 1);
+            setenv("VORN_SIM_VARIANT", "black", 1);
+            setenv("VORN_SIM_VERSION", "0.5.19", 1);
+            unsetenv("VORN_SIM_FAULT");
+            unsetenv("VORN_SIM_FLASH");
+            // The engine's log texts go to standard output; the figures to standard error.
+            std::string command = std::string(argv[0]) + " --one >/dev/null";
+            result |= std::system(command.c_str());
+        }
     }
     return result == 0 ? 0 : 1;
 }

@@ -97,8 +97,14 @@ TEST(ResourcePictures, EveryStretchedPictureHasATwinOfTwicePixelsThatDenseScreen
     }
     EXPECT_EQ(picturesource::forRatio(":/img/loader.gif", 2.0), ":/img/loader.gif") << "no twin: the picture itself";
 
-    // Prepared at a ratio from the twin, in device pixels: at the twin's own
-    // size it is the twin itself, not the smaller picture enlarged.
+    // The twin is read only where the picture has too few pixels.
+    EXPECT_EQ(picturesource::sourceFor(":/img/Vorn-UpdaterApp-3.jpg", QSize(1256, 1080)), ":/img/Vorn-UpdaterApp-3.jpg");
+    EXPECT_EQ(picturesource::sourceFor(":/img/Vorn-UpdaterApp-3.jpg", QSize(2512, 2160)),
+              ":/img/Vorn-UpdaterApp-3@2x.jpg");
+    EXPECT_EQ(picturesource::sourceFor(":/img/pb9.png", QSize(648, 30)), ":/img/pb9@2x.png");
+
+    // Prepared at a ratio, in device pixels: at the twin's own size it is the
+    // twin itself, not the smaller picture enlarged.
     const QImage update = picturesource::prepared(":/img/btnUpdate.PNG", QSize(170, 63), 2.0);
     EXPECT_EQ(update.size(), QSize(340, 126));
     EXPECT_EQ(update.devicePixelRatio(), 2.0);

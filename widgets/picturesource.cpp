@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QScreen>
 
 namespace picturesource {
@@ -12,16 +13,27 @@ qreal screenRatio()
     return screen ? screen->devicePixelRatio() : 1.0;
 }
 
-QString forRatio(const QString &path, qreal ratio)
+namespace {
+
+QString twinOf(const QString &path)
 {
-    if (ratio <= 1.0)
-    {
-        return path;
-    }
     const int dot = path.lastIndexOf(QLatin1Char('.'));
     const QString twin = dot < 0 ? path + QLatin1String("@2x")
                                  : path.left(dot) + QLatin1String("@2x") + path.mid(dot);
     return QFileInfo::exists(twin) ? twin : path;
+}
+
+} // namespace
+
+QString forRatio(const QString &path, qreal ratio)
+{
+    return ratio <= 1.0 ? path : twinOf(path);
+}
+
+QString sourceFor(const QString &path, const QSize &devicePixels)
+{
+    const QSize own = QImageReader(path).size();
+    return own.width() >= devicePixels.width() && own.height() >= devicePixels.height() ? path : twinOf(path);
 }
 
 QSize devicePixels(const QSize &size, qreal ratio)
@@ -31,7 +43,7 @@ QSize devicePixels(const QSize &size, qreal ratio)
 
 QImage prepared(const QString &path, const QSize &size, qreal ratio)
 {
-    QImage source(forRatio(path, ratio));
+    QImage source(sourceFor(path, devicePixels(size, ratio)));
     // In the format a label's own picture would have, so that its scaling
     // gives the same pixels.
     source = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied

@@ -162,15 +162,21 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
     const QFont titleFont(QStringLiteral("DIN Next W1G"), 60, 81);
     const QFont productFont(QStringLiteral("DIN Next W1G Medium"), 18);
 
-    // The pictures are decoded and scaled on other threads while the form is
-    // styled, and all are in place before the first page shows.
-    // At the screen's device pixel ratio, so that they stay sharp.
+    // The pictures are decoded and scaled on two other threads while the form
+    // is styled, at the screen's device pixel ratio so that they stay sharp,
+    // and all are in place before the first page shows. Two threads, not one
+    // per page: a decoded page picture is large, and only two are held at once.
     const qreal ratio = picturesource::screenRatio();
-    std::vector<std::future<QImage>> backgrounds;
-    for (int picture = 1; picture <= kPageCount; ++picture)
-    {
-        backgrounds.push_back(std::async(std::launch::async, pageBackground, picture, window, ratio));
-    }
+    auto backgroundsFrom = [window, ratio](int first) {
+        std::vector<QImage> drawn;
+        for (int picture = first; picture <= kPageCount; picture += 2)
+        {
+            drawn.push_back(pageBackground(picture, window, ratio));
+        }
+        return drawn;
+    };
+    std::future<std::vector<QImage>> backgrounds[2] = { std::async(std::launch::async, backgroundsFrom, 1),
+                                                        std::async(std::launch::async, backgroundsFrom, 2) };
     const QRect barRect = scaledRect(window, 0.243, 0.729, 0.516, 0.028);
     auto barFrames = std::async(std::launch::async, &vornProgressBar::scaledFrames, barRect.size(), ratio);
 
@@ -211,9 +217,10 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
     QWidget *const pages[kPageCount] = { form.pageConnectController, form.pageVersionSame, form.pageVersionLower,
                                          form.pageUpdating, form.pageFinished };
     pagewords::addTo(pages, window);
+    const std::vector<QImage> drawn[2] = { backgrounds[0].get(), backgrounds[1].get() };
     for (int page = 0; page < kPageCount; ++page)
     {
-        setPageBackground(pages[page], backgrounds[page].get());
+        setPageBackground(pages[page], drawn[page % 2].at(static_cast<size_t>(page / 2)));
     }
     added.progressBar->setFrames(barFrames.get());
     // The loader runs only while its page shows.
