@@ -30,11 +30,6 @@ QString forRatio(const QString &path, qreal ratio)
     return ratio <= 1.0 ? path : twinOf(path);
 }
 
-QString sourceFor(const QString &path, const QSize &devicePixels)
-{
-    const QSize own = QImageReader(path).size();
-    return own.width() >= devicePixels.width() && own.height() >= devicePixels.height() ? path : twinOf(path);
-}
 
 QSize devicePixels(const QSize &size, qreal ratio)
 {
@@ -43,12 +38,22 @@ QSize devicePixels(const QSize &size, qreal ratio)
 
 QImage prepared(const QString &path, const QSize &size, qreal ratio)
 {
-    QImage source(sourceFor(path, devicePixels(size, ratio)));
+    const QSize target = devicePixels(size, ratio);
+    QImageReader reader(forRatio(path, ratio));
+    // A reader that can scale while it decodes (JPEG) never holds the whole
+    // large picture: only the smallest scale of it that still covers target.
+    if (reader.format() == "jpeg")
+    {
+        reader.setScaledSize(target);
+    }
+    QImage source = reader.read();
     // In the format a label's own picture would have, so that its scaling
     // gives the same pixels.
     source = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                               : QImage::Format_RGB32);
-    QImage scaled = source.scaled(devicePixels(size, ratio), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage scaled = source.size() == target
+                        ? source
+                        : source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     scaled.setDevicePixelRatio(ratio);
     return scaled;
 }
