@@ -2,6 +2,7 @@
 
 #include "window/updatetexts.h"
 
+#include <QColor>
 #include <QFont>
 #include <QLabel>
 #include <QPalette>
@@ -13,6 +14,27 @@
 namespace pagewords {
 
 namespace {
+
+enum class Anchor
+{
+    Left,
+    Centre
+};
+
+//! One text on a page. Places are fractions of the window, sizes and letter
+//! spacing fractions of its height, as on the pictures they were drawn on.
+struct Word
+{
+    int page;
+    const char *text;
+    double x;       //!< left edge, or centre for Anchor::Centre
+    double centreY; //!< middle of the line
+    double size;    //!< the font's pixel size
+    double tracking;
+    QColor colour;
+    Anchor anchor;
+    double width; //!< room to the right of a left-anchored text
+};
 
 //! The page pictures are drawn at this height; their words were measured on it.
 constexpr double kArtHeight = 1778.0;
@@ -90,12 +112,6 @@ QLabel *label(const Word &word, QWidget *page, const QSize &window)
 }
 
 } // namespace
-
-const Word *words(int &count)
-{
-    count = static_cast<int>(std::size(kWords));
-    return kWords;
-}
 
 void addTo(QWidget *const pages[], const QSize &window)
 {
