@@ -40,16 +40,22 @@ target_link_libraries(vorn_console PUBLIC vorn_window_core vorn_support blfwk Qt
 add_library(vorn_app OBJECT
   mainwindow.h mainwindow.cpp mainwindow.ui
   window/accesshint.h window/accesshint.cpp
+  window/accessibility.h window/accessibility.cpp
   window/commandline.h window/commandline.cpp
   window/devicereservation.h window/devicereservation.cpp
+  window/firmwareversion.h window/firmwareversion.cpp
   window/localization.h window/localization.cpp
   window/noticebox.h window/noticebox.cpp
+  window/pagewords.h window/pagewords.cpp
   window/quitsignals.h window/quitsignals.cpp
   window/singleinstance.h window/singleinstance.cpp
   window/updatetexts.h
   window/walkthrough.h window/walkthrough.cpp
   window/windowstyle.h window/windowstyle.cpp
+  widgets/buttonkeys.h widgets/buttonkeys.cpp
   widgets/hoverpictures.h widgets/hoverpictures.cpp
+  widgets/pictureaccessible.h widgets/pictureaccessible.cpp
+  widgets/picturesource.h widgets/picturesource.cpp
   widgets/transparentstyle.h
   workerthread.h workerthread.cpp
   vornbutton.h vornbutton.cpp

@@ -21,6 +21,11 @@ int main(int argc, char **argv)
     {
         return runConsole(argc, argv);
     }
+    // Sizes in device-independent pixels at the screen's scale, fractional
+    // scales kept as they are; the window prepares its pictures for it.
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QCoreApplication::setApplicationName(QStringLiteral("kelvo-updater"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORN_UPDATER_VERSION));
     {

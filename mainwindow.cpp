@@ -1,8 +1,10 @@
 #include "mainwindow.h"
 
 #include "window/accesshint.h"
+#include "window/accessibility.h"
 #include "window/devicereservation.h"
 #include "window/embeddedfirmware.h"
+#include "window/firmwareversion.h"
 #include "window/logreading.h"
 #include "ui_mainwindow.h"
 #include "window/updatetexts.h"
@@ -33,6 +35,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
 {
+    accessibility::installPictureInterfaces();
     ui->setupUi(this);
     GenerateUI();
     timerId = startTimer(kPollPeriodMs, Qt::CoarseTimer);
@@ -66,6 +69,7 @@ void MainWindow::GenerateUI()
     accessHint = std::make_unique<AccessHint>(added.accessHint);
     reservation = std::make_unique<DeviceReservation>(added.busyHint);
     ui->lblNewVersion->setText(updaterVersion);
+    accessibility::describe(*ui->stackedWidget, added);
     // The program's own version, for a user who is asked for it.
     const QString programVersion =
         updatetexts::text(updatetexts::kProgramVersion).arg(QLatin1String(VORN_UPDATER_VERSION));
@@ -422,8 +426,9 @@ void MainWindow::takeVersionReading(const logreading::Reading &reading)
     if (reading.outcome == Outcome::Version || reading.outcome == Outcome::ReadAborted)
     {
         controllerVersion = reading.version;
-        ui->lblCurrentVersion->setText(controllerVersion);
-        ui->lblSameVersion->setText(controllerVersion);
+        // Erased flash reads as no version at all, never as numbers.
+        ui->lblCurrentVersion->setText(firmwareversion::shown(controllerVersion));
+        ui->lblSameVersion->setText(firmwareversion::shown(controllerVersion));
         controllerFound = 1;
         accessHint->controllerAnswered();
     }
@@ -433,10 +438,11 @@ void MainWindow::takeVersionReading(const logreading::Reading &reading)
         return;
     }
     ReadConfig();
-    // The version pages are only chosen from the connect page.
+    // The version pages are only chosen from the connect page. A controller
+    // with newer firmware is up to date: it is never offered an older one.
     if (ui->stackedWidget->currentIndex() == kPageConnect)
     {
-        showPage(controllerVersion == updaterVersion ? kPageSame : kPageLower);
+        showPage(firmwareversion::offerUpdate(controllerVersion, updaterVersion) ? kPageLower : kPageSame);
     }
 }
 
@@ -468,8 +474,9 @@ void MainWindow::takeWriteReading(const logreading::Reading &reading)
 void MainWindow::on_pushButton_clicked()
 {
     // The button lives on the update page; a stray click elsewhere must not
-    // start a second erase.
-    if (ui->stackedWidget->currentIndex() != kPageLower)
+    // start a second erase. Nor is a controller erased whose last read showed
+    // firmware as new as ours (one swapped in between two reads).
+    if (ui->stackedWidget->currentIndex() != kPageLower || !firmwareversion::offerUpdate(controllerVersion, updaterVersion))
     {
         return;
     }

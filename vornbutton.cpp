@@ -1,5 +1,7 @@
 #include "vornbutton.h"
 
+#include "widgets/buttonkeys.h"
+
 #include <QDebug>
 #include <QEvent>
 
@@ -9,6 +11,7 @@ vornButton::vornButton()
     , pictures(":/img/btnUpdate.PNG", ":/img/btnUpdateHover.png")
 {
     pictures.showNormal(*this);
+    buttonkeys::makeFocusable(*this);
 }
 
 vornButton::~vornButton() = default;
@@ -24,8 +27,20 @@ bool vornButton::event(QEvent *e)
     {
         emit vornButtonClicked();
     }
+    // A focused button is pressed by a key as by a click; the key goes no further.
+    if (buttonkeys::presses(*e))
+    {
+        e->accept();
+        emit vornButtonClicked();
+        return true;
+    }
     // The label's own handler is skipped on purpose: the button has no text interaction.
-    return QWidget::event(e);
+    const bool handled = QWidget::event(e);
+    if (e->type() == QEvent::Paint && hasFocus())
+    {
+        buttonkeys::paintFocusMark(*this);
+    }
+    return handled;
 }
 
 void vornButton::enterEvent(QEvent *e)

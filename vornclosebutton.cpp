@@ -1,5 +1,7 @@
 #include "vornclosebutton.h"
 
+#include "widgets/buttonkeys.h"
+
 #include <QEvent>
 
 vornCloseButton::vornCloseButton()
@@ -8,6 +10,7 @@ vornCloseButton::vornCloseButton()
     , pictures(":/img/btnClose.png", ":/img/btnCloseHover.png")
 {
     pictures.showNormal(*this);
+    buttonkeys::makeFocusable(*this);
 }
 
 vornCloseButton::~vornCloseButton() = default;
@@ -18,8 +21,20 @@ bool vornCloseButton::event(QEvent *e)
     {
         emit vornCloseClicked();
     }
+    // A focused button is pressed by a key as by a click; the key goes no further.
+    if (buttonkeys::presses(*e))
+    {
+        e->accept();
+        emit vornCloseClicked();
+        return true;
+    }
     // The label's own handler is skipped on purpose: the button has no text interaction.
-    return QWidget::event(e);
+    const bool handled = QWidget::event(e);
+    if (e->type() == QEvent::Paint && hasFocus())
+    {
+        buttonkeys::paintFocusMark(*this);
+    }
+    return handled;
 }
 
 void vornCloseButton::enterEvent(QEvent *e)

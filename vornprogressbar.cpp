@@ -1,7 +1,9 @@
 #include "vornprogressbar.h"
 
+#include "widgets/picturesource.h"
 #include "widgets/transparentstyle.h"
 
+#include <QAccessible>
 #include <QString>
 
 namespace
@@ -33,6 +35,8 @@ void vornProgressBar::setProgress(unsigned char percent)
         return;
     }
     shownPercent = percent;
+    QAccessibleValueChangeEvent changed(this, static_cast<int>(percent));
+    QAccessible::updateAccessibility(&changed);
     if (percent < frames.size())
     {
         setPixmap(frames.at(percent));
@@ -43,18 +47,13 @@ void vornProgressBar::setProgress(unsigned char percent)
     }
 }
 
-QVector<QImage> vornProgressBar::scaledFrames(const QSize &size)
+QVector<QImage> vornProgressBar::scaledFrames(const QSize &size, qreal ratio)
 {
     QVector<QImage> scaled;
     scaled.reserve(kFrameCount);
     for (int percent = 0; percent < kFrameCount; ++percent)
     {
-        // In the format the label's own pixmap would have, so that scaling
-        // gives the same pixels as the label scaling its contents.
-        QImage frame(framePath(percent));
-        frame = frame.convertToFormat(frame.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                              : QImage::Format_RGB32);
-        scaled.append(frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        scaled.append(picturesource::prepared(framePath(percent), size, ratio));
     }
     return scaled;
 }

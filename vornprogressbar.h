@@ -19,9 +19,13 @@ public:
     // Frames exist for 0 to 100; any other value shows an empty picture.
     void setProgress(unsigned char percent);
 
-    //! Every frame decoded and scaled to @a size as the label would scale it
-    //! itself; safe on any thread.
-    static QVector<QImage> scaledFrames(const QSize &size);
+    //! The percentage shown.
+    int progress() const { return shownPercent; }
+
+    //! Every frame decoded and scaled to @a size logical pixels at the device
+    //! pixel ratio @a ratio, as the label would scale it itself; safe on any
+    //! thread.
+    static QVector<QImage> scaledFrames(const QSize &size, qreal ratio = 1.0);
     //! Frames from scaledFrames, swapped in by setProgress from now on, so
     //! that a new percentage decodes nothing.
     void setFrames(const QVector<QImage> &frames);

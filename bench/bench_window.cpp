@@ -115,7 +115,8 @@ public:
         m_gapTimer.setTimerType(Qt::PreciseTimer);
         m_gapTimer.setInterval(5);
         connect(&m_gapTimer, &QTimer::timeout, this, &Measurement::tick);
-        connect(window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget")), &QStackedWidget::currentChanged, this, &Measurement::pageChanged);
+        m_pages = window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
+        connect(m_pages, &QStackedWidget::currentChanged, this, &Measurement::pageChanged);
         connect(&window, &MainWindow::progressShown, this, [this](int percent) {
             (percent == 100 ? m_lastPercent : m_firstPercent) =
                 m_firstPercent == Clock::time_point() || percent == 100 ? Clock::now() : m_firstPercent;
@@ -127,9 +128,13 @@ public:
     void report() const
     {
         const double update = msBetween(m_click, m_finished);
+        std::fprintf(stderr, "window: %d x %d device pixels (ratio %.2f)\n",
+                     static_cast<int>(m_window.width() * m_window.devicePixelRatioF()),
+                     static_cast<int>(m_window.height() * m_window.devicePixelRatioF()), m_window.devicePixelRatioF());
         std::fprintf(stderr, "start to first page:          %.0f ms\n", m_firstPageMs);
         std::fprintf(stderr, "update, click to finished:    %.0f ms\n", update);
-        std::fprintf(stderr, "largest event-loop gap:       %.1f ms (5 ms timer, %d ticks)\n", m_largestGap, m_ticks);
+        std::fprintf(stderr, "largest event-loop gap:       %.1f ms (5 ms timer, %d ticks), ending %.0f ms after the click on page %d\n",
+                     m_largestGap, m_ticks, m_largestGapAt, m_largestGapPage);
         std::fprintf(stderr, "GUI thread CPU in the update: %.0f ms\n", m_cpuEnd - m_cpuStart);
         std::fprintf(stderr, "pictures decoded: %d before the first page, %d after it, %d during the update (PNG %d, JPEG %d)\n",
                     m_decodesAtFirstPage, decodes() - m_decodesAtFirstPage, decodes() - m_decodesAtClick,
@@ -224,12 +229,19 @@ private:
     void tick()
     {
         const Clock::time_point now = Clock::now();
-        m_largestGap = std::max(m_largestGap, msBetween(m_lastTick, now));
+        const double gap = msBetween(m_lastTick, now);
+        if (gap > m_largestGap)
+        {
+            m_largestGap = gap;
+            m_largestGapAt = msBetween(m_click, now);
+            m_largestGapPage = m_pages->currentIndex();
+        }
         m_lastTick = now;
         ++m_ticks;
     }
 
     MainWindow &m_window;
+    QStackedWidget *m_pages = nullptr;
     QTimer m_gapTimer;
     bool m_fullSpeed = false;
     double m_firstPageMs = -1;
@@ -241,6 +253,8 @@ private:
     Clock::time_point m_firstPercent;
     Clock::time_point m_lastPercent;
     double m_largestGap = 0;
+    double m_largestGapAt = 0;
+    int m_largestGapPage = -1;
     int m_ticks = 0;
     double m_cpuStart = 0;
     double m_cpuEnd = 0;
@@ -268,6 +282,15 @@ int measureOneUpdate(int argc, char **argv)
     return 0;
 }
 
+//! A screen of 1920 x 1080 times @a scale, at 96 dots per inch, on Qt's VNC
+//! platform (no display needed; port 0 takes any free port).
+std::string screenPlatform(int scale)
+{
+    const int width = 1920 * scale, height = 1080 * scale;
+    return "vnc:size=" + std::to_string(width) + "x" + std::to_string(height) + ":mmsize=" +
+           std::to_string(width * 254 / 960) + "x" + std::to_string(height * 254 / 960) + ":port=0";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -278,18 +301,26 @@ int main(int argc, char **argv)
         return measureOneUpdate(argc, argv);
     }
     int result = 0;
-    for (const char *timing : { "none", "full-speed" })
+    // A 1080-line screen, and a 2160-line one at scale 2: the same window in
+    // device-independent pixels, drawn with four times the pixels.
+    for (int scale : { 1, 2 })
     {
-        std::printf("== VORN_SIM_TIMING=%s\n", timing);
-        std::fflush(stdout);
-        setenv("VORN_SIM_TIMING", timing, 1);
-        setenv("VORN_SIM_VARIANT", "black", 1);
-        setenv("VORN_SIM_VERSION", "0.5.19", 1);
-        unsetenv("VORN_SIM_FAULT");
-        unsetenv("VORN_SIM_FLASH");
-        // The engine's log texts go to standard output; the figures to standard error.
-        std::string command = std::string(argv[0]) + " --one >/dev/null";
-        result |= std::system(command.c_str());
+        for (const char *timing : { "none", "full-speed" })
+        {
+            std::printf("== scale %d, VORN_SIM_TIMING=%s\n", scale, timing);
+            std::fflush(stdout);
+            std::fprintf(stderr, "== scale %d, VORN_SIM_TIMING=%s\n", scale, timing);
+            setenv("QT_QPA_PLATFORM", screenPlatform(scale).c_str(), 1);
+            setenv("QT_SCALE_FACTOR", std::to_string(scale).c_str(), 1);
+            setenv("VORN_SIM_TIMING", timing, 1);
+            setenv("VORN_SIM_VARIANT", "black", 1);
+            setenv("VORN_SIM_VERSION", "0.5.19", 1);
+            unsetenv("VORN_SIM_FAULT");
+            unsetenv("VORN_SIM_FLASH");
+            // The engine's log texts go to standard output; the figures to standard error.
+            std::string command = std::string(argv[0]) + " --one >/dev/null";
+            result |= std::system(command.c_str());
+        }
     }
     return result == 0 ? 0 : 1;
 }

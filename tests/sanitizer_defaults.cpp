@@ -3,8 +3,10 @@
 
 extern "C" {
 
-// Qt's offscreen and X11 platforms and the font and D-Bus machinery they load
-// keep a few objects until exit; only their libraries are suppressed, never ours.
+// Qt's platforms (offscreen; VNC and X11 for the tests of high-density screens,
+// the keyboard and screen readers), its D-Bus accessibility bridge and the
+// font machinery keep a few objects until exit; only their libraries are
+// suppressed, never ours.
 const char *__lsan_default_suppressions()
 {
     return "leak:libQt5Core\n"
@@ -12,7 +14,10 @@ const char *__lsan_default_suppressions()
            "leak:libQt5Widgets\n"
            "leak:libQt5Test\n"
            "leak:libqoffscreen\n"
+           "leak:libqvnc\n"
+           "leak:libqxcb\n"
            "leak:libQt5XcbQpa\n"
+           "leak:libxcb\n"
            "leak:libQt5DBus\n"
            "leak:libdbus-1\n"
            "leak:libfontconfig\n"

@@ -5,6 +5,7 @@
 #include "vornbutton.h"
 #include "vornclosebutton.h"
 #include "vornprogressbar.h"
+#include "widgets/picturesource.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -73,6 +74,49 @@ TEST(ResourcePictures, PagesAndProgressFramesHaveTheSizesTheWindowStretches)
     QImage transparent(QSize(114, 29), QImage::Format_ARGB32_Premultiplied);
     transparent.fill(0);
     EXPECT_EQ(QImage(":/img/transparent.png").convertToFormat(QImage::Format_ARGB32_Premultiplied), transparent);
+}
+
+TEST(ResourcePictures, EveryStretchedPictureHasATwinOfTwicePixelsThatDenseScreensRead)
+{
+    QStringList stretched = { ":/img/btnUpdate.PNG", ":/img/btnUpdateHover.png", ":/img/btnClose.png",
+                              ":/img/btnCloseHover.png" };
+    for (int page = 1; page <= 5; ++page)
+    {
+        stretched << QString(":/img/Vorn-UpdaterApp-%1.jpg").arg(page);
+    }
+    for (int percent = 0; percent <= 100; ++percent)
+    {
+        stretched << QString(":/img/pb%1.png").arg(percent);
+    }
+    for (const QString &path : stretched)
+    {
+        EXPECT_EQ(picturesource::forRatio(path, 1.0), path);
+        const QString twin = picturesource::forRatio(path, 1.25);
+        EXPECT_NE(twin, path) << qPrintable(path) << " has no twin";
+        EXPECT_EQ(QImageReader(twin).size(), QImageReader(path).size() * 2) << qPrintable(twin);
+    }
+    EXPECT_EQ(picturesource::forRatio(":/img/loader.gif", 2.0), ":/img/loader.gif") << "no twin: the picture itself";
+
+    // A page at scale 2 comes from its twin, decoded at half size on the way.
+    const QImage page = picturesource::prepared(":/img/Vorn-UpdaterApp-3.jpg", QSize(628, 540), 2.0);
+    EXPECT_EQ(page.size(), QSize(1256, 1080));
+    QImageReader half(":/img/Vorn-UpdaterApp-3@2x.jpg");
+    half.setScaledSize(QSize(1256, 1080));
+    EXPECT_EQ(page, half.read().convertToFormat(QImage::Format_RGB32));
+
+    // Prepared at a ratio, in device pixels: at the twin's own size it is the
+    // twin itself, not the smaller picture enlarged.
+    const QImage update = picturesource::prepared(":/img/btnUpdate.PNG", QSize(170, 63), 2.0);
+    EXPECT_EQ(update.size(), QSize(340, 126));
+    EXPECT_EQ(update.devicePixelRatio(), 2.0);
+    EXPECT_EQ(update, QImage(":/img/btnUpdate@2x.PNG").convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    const QImage bar = picturesource::prepared(":/img/pb50.png", QSize(324, 15), 1.5);
+    EXPECT_EQ(bar.size(), QSize(486, 23)) << "rounded as a label rounds its picture";
+    EXPECT_EQ(bar.devicePixelRatio(), 1.5);
+    const QVector<QImage> frames = vornProgressBar::scaledFrames(QSize(324, 15), 2.0);
+    ASSERT_EQ(frames.size(), 101);
+    EXPECT_EQ(frames.at(100).size(), QSize(648, 30));
+    EXPECT_EQ(frames.at(100).devicePixelRatio(), 2.0);
 }
 
 TEST(ResourceFonts, RegisteredFilesExposeTheFamiliesTheWindowAsksFor)

@@ -52,7 +52,7 @@
     </message>
     <message>
         <source>Current firmware version:</source>
-        <translation>Aktuelle Firmware-Version:</translation>
+        <translation>Aktuelle Version:</translation>
     </message>
     <message>
         <source>The controller did not confirm that its old firmware was erased.</source>
@@ -103,6 +103,94 @@
     <message>
         <source>The update is being finished. Keep the controller plugged in: the updater closes by itself once the controller has restarted.</source>
         <translation>Das Update wird abgeschlossen. Lassen Sie den Controller eingesteckt: Das Programm schließt sich von selbst, sobald der Controller neu gestartet ist.</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>1  HOLD THE LEFT STICK DOWN</source>
+        <translation>1  LINKEN STICK GEDRÜCKT HALTEN</translation>
+    </message>
+    <message>
+        <source>2  PLUG IN THE USB CABLE</source>
+        <translation>2  USB-KABEL EINSTECKEN</translation>
+    </message>
+    <message>
+        <source>WAITING FOR THE CONTROLLER</source>
+        <translation>WARTE AUF DEN CONTROLLER</translation>
+    </message>
+    <message>
+        <source>YOUR CONTROLLER IS UP TO DATE</source>
+        <translation>IHR CONTROLLER IST AKTUELL</translation>
+    </message>
+    <message>
+        <source>PRODUCT</source>
+        <translation>PRODUKT</translation>
+    </message>
+    <message>
+        <source>No update is needed. You can unplug the controller.</source>
+        <translation>Kein Update erforderlich. Sie können den Controller abziehen.</translation>
+    </message>
+    <message>
+        <source>FIRMWARE UPDATE AVAILABLE</source>
+        <translation>FIRMWARE-UPDATE VERFÜGBAR</translation>
+    </message>
+    <message>
+        <source>New firmware version:</source>
+        <translation>Neue Version:</translation>
+    </message>
+    <message>
+        <source>UPDATING FIRMWARE</source>
+        <translation>FIRMWARE WIRD AKTUALISIERT</translation>
+    </message>
+    <message>
+        <source>Writing the new firmware to the controller</source>
+        <translation>Die neue Firmware wird geschrieben</translation>
+    </message>
+    <message>
+        <source>DO NOT UNPLUG THE CONTROLLER</source>
+        <translation>CONTROLLER NICHT ABZIEHEN</translation>
+    </message>
+    <message>
+        <source>UPDATE COMPLETE</source>
+        <translation>UPDATE ABGESCHLOSSEN</translation>
+    </message>
+    <message>
+        <source>You can now unplug the controller.</source>
+        <translation>Sie können den Controller jetzt abziehen.</translation>
+    </message>
+    <message>
+        <source>Firmware version:</source>
+        <translation>Firmware-Version:</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>Erases the controller&apos;s firmware and writes the new version to it.</source>
+        <translation>Löscht die Firmware des Controllers und schreibt die neue Version darauf.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Ends the updater.</source>
+        <translation>Beendet das Update-Programm.</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>Update-Fortschritt</translation>
+    </message>
+    <message>
+        <source>How much of the new firmware the controller has received.</source>
+        <translation>Wie viel der neuen Firmware der Controller schon erhalten hat.</translation>
+    </message>
+    <message>
+        <source>Waiting for the controller</source>
+        <translation>Warte auf den Controller</translation>
     </message>
 </context>
 </TS>

@@ -52,7 +52,7 @@
     </message>
     <message>
         <source>Current firmware version:</source>
-        <translation>Versión de firmware actual:</translation>
+        <translation>Versión actual:</translation>
     </message>
     <message>
         <source>The controller did not confirm that its old firmware was erased.</source>
@@ -103,6 +103,94 @@
     <message>
         <source>The update is being finished. Keep the controller plugged in: the updater closes by itself once the controller has restarted.</source>
         <translation>La actualización se está terminando. Mantenga el mando conectado: el actualizador se cerrará solo cuando el mando se haya reiniciado.</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>ninguna</translation>
+    </message>
+    <message>
+        <source>1  HOLD THE LEFT STICK DOWN</source>
+        <translation>1  MANTENGA PULSADO EL STICK IZQUIERDO</translation>
+    </message>
+    <message>
+        <source>2  PLUG IN THE USB CABLE</source>
+        <translation>2  CONECTE EL CABLE USB</translation>
+    </message>
+    <message>
+        <source>WAITING FOR THE CONTROLLER</source>
+        <translation>ESPERANDO EL MANDO</translation>
+    </message>
+    <message>
+        <source>YOUR CONTROLLER IS UP TO DATE</source>
+        <translation>SU MANDO ESTÁ ACTUALIZADO</translation>
+    </message>
+    <message>
+        <source>PRODUCT</source>
+        <translation>PRODUCTO</translation>
+    </message>
+    <message>
+        <source>No update is needed. You can unplug the controller.</source>
+        <translation>No hace falta actualizar. Puede desconectar el mando.</translation>
+    </message>
+    <message>
+        <source>FIRMWARE UPDATE AVAILABLE</source>
+        <translation>ACTUALIZACIÓN DE FIRMWARE DISPONIBLE</translation>
+    </message>
+    <message>
+        <source>New firmware version:</source>
+        <translation>Versión nueva:</translation>
+    </message>
+    <message>
+        <source>UPDATING FIRMWARE</source>
+        <translation>ACTUALIZANDO EL FIRMWARE</translation>
+    </message>
+    <message>
+        <source>Writing the new firmware to the controller</source>
+        <translation>Escribiendo el firmware nuevo en el mando</translation>
+    </message>
+    <message>
+        <source>DO NOT UNPLUG THE CONTROLLER</source>
+        <translation>NO DESCONECTE EL MANDO</translation>
+    </message>
+    <message>
+        <source>UPDATE COMPLETE</source>
+        <translation>ACTUALIZACIÓN COMPLETADA</translation>
+    </message>
+    <message>
+        <source>You can now unplug the controller.</source>
+        <translation>Ya puede desconectar el mando.</translation>
+    </message>
+    <message>
+        <source>Firmware version:</source>
+        <translation>Versión de firmware:</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Actualizar</translation>
+    </message>
+    <message>
+        <source>Erases the controller&apos;s firmware and writes the new version to it.</source>
+        <translation>Borra el firmware del mando y escribe en él la versión nueva.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>Ends the updater.</source>
+        <translation>Cierra el actualizador.</translation>
+    </message>
+    <message>
+        <source>Update progress</source>
+        <translation>Progreso de la actualización</translation>
+    </message>
+    <message>
+        <source>How much of the new firmware the controller has received.</source>
+        <translation>Cuánto del firmware nuevo ha recibido ya el mando.</translation>
+    </message>
+    <message>
+        <source>Waiting for the controller</source>
+        <translation>Esperando el mando</translation>
     </message>
 </context>
 </TS>

@@ -45,9 +45,41 @@ constexpr char kErrorTitle[] = QT_TRANSLATE_NOOP("MainWindow", "error");
 //! The window's own version, %1, on its title.
 constexpr char kProgramVersion[] = QT_TRANSLATE_NOOP("MainWindow", "Kelvo Updater version %1");
 
+//! @a english, one of the texts here, in the user's language.
 inline QString text(const char *english)
 {
     return QCoreApplication::translate(kContext, english);
 }
+
+//! A controller version that cannot be read as firmware (erased flash).
+constexpr char kNoFirmware[] = QT_TRANSLATE_NOOP("MainWindow", "none");
+
+//! The words of the pages, set over their pictures.
+constexpr char kConnectStepHold[] = QT_TRANSLATE_NOOP("MainWindow", "1  HOLD THE LEFT STICK DOWN");
+constexpr char kConnectStepPlug[] = QT_TRANSLATE_NOOP("MainWindow", "2  PLUG IN THE USB CABLE");
+constexpr char kConnectWaiting[] = QT_TRANSLATE_NOOP("MainWindow", "WAITING FOR THE CONTROLLER");
+constexpr char kSameHeading[] = QT_TRANSLATE_NOOP("MainWindow", "YOUR CONTROLLER IS UP TO DATE");
+constexpr char kProductCaption[] = QT_TRANSLATE_NOOP("MainWindow", "PRODUCT");
+constexpr char kSameNoUpdate[] = QT_TRANSLATE_NOOP("MainWindow", "No update is needed. You can unplug the controller.");
+constexpr char kOfferHeading[] = QT_TRANSLATE_NOOP("MainWindow", "FIRMWARE UPDATE AVAILABLE");
+constexpr char kOfferCurrent[] = QT_TRANSLATE_NOOP("MainWindow", "Current firmware version:");
+constexpr char kOfferNew[] = QT_TRANSLATE_NOOP("MainWindow", "New firmware version:");
+constexpr char kUpdatingHeading[] = QT_TRANSLATE_NOOP("MainWindow", "UPDATING FIRMWARE");
+constexpr char kUpdatingWriting[] = QT_TRANSLATE_NOOP("MainWindow", "Writing the new firmware to the controller");
+constexpr char kUpdatingDoNotUnplug[] = QT_TRANSLATE_NOOP("MainWindow", "DO NOT UNPLUG THE CONTROLLER");
+constexpr char kFinishedHeading[] = QT_TRANSLATE_NOOP("MainWindow", "UPDATE COMPLETE");
+constexpr char kFinishedUnplug[] = QT_TRANSLATE_NOOP("MainWindow", "You can now unplug the controller.");
+constexpr char kFinishedVersion[] = QT_TRANSLATE_NOOP("MainWindow", "Firmware version:");
+
+//! What a screen reader says of the picture widgets.
+constexpr char kUpdateButtonName[] = QT_TRANSLATE_NOOP("MainWindow", "Update");
+constexpr char kUpdateButtonDescription[] =
+    QT_TRANSLATE_NOOP("MainWindow", "Erases the controller's firmware and writes the new version to it.");
+constexpr char kCloseButtonName[] = QT_TRANSLATE_NOOP("MainWindow", "Close");
+constexpr char kCloseButtonDescription[] = QT_TRANSLATE_NOOP("MainWindow", "Ends the updater.");
+constexpr char kProgressName[] = QT_TRANSLATE_NOOP("MainWindow", "Update progress");
+constexpr char kProgressDescription[] =
+    QT_TRANSLATE_NOOP("MainWindow", "How much of the new firmware the controller has received.");
+constexpr char kLoaderName[] = QT_TRANSLATE_NOOP("MainWindow", "Waiting for the controller");
 
 } // namespace updatetexts

@@ -1,6 +1,8 @@
 #include "window/windowstyle.h"
 
+#include "widgets/picturesource.h"
 #include "widgets/transparentstyle.h"
+#include "window/pagewords.h"
 #include "ui_mainwindow.h"
 #include "vornbutton.h"
 #include "vornclosebutton.h"
@@ -12,7 +14,6 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMovie>
-#include <QPainter>
 #include <QPalette>
 #include <QScreen>
 #include <QtGlobal>
@@ -40,17 +41,12 @@ enum class TextHeight
 };
 
 //! Page @a picture's background (1 to 5) decoded and drawn once at the window's
-//! size, as a stretched border image of the whole page would draw it; safe
-//! on any thread. The file-sized picture is released at once.
-QImage pageBackground(int picture, const QSize &window)
+//! size in device pixels at @a ratio, as a stretched border image of the
+//! whole page would draw it; safe on any thread. The file-sized picture is
+//! released at once.
+QImage pageBackground(int picture, const QSize &window, qreal ratio)
 {
-    const QImage source(QStringLiteral(":/img/Vorn-UpdaterApp-%1.jpg").arg(picture));
-    QImage scaled(window, QImage::Format_RGB32);
-    scaled.fill(Qt::black);
-    QPainter painter(&scaled);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRect(QPoint(0, 0), window), source, source.rect());
-    return scaled;
+    return picturesource::prepared(QStringLiteral(":/img/Vorn-UpdaterApp-%1.jpg").arg(picture), window, ratio);
 }
 
 //! Shows @a background behind the page's widgets; it is drawn as it is,
@@ -110,6 +106,7 @@ QMovie *addLoader(QWidget *page, const Placer &placer)
     loader->jumpToFrame(loader->frameCount() - 1);
     loader->jumpToFrame(0);
     auto *label = new QLabel(page);
+    label->setObjectName(QStringLiteral("lblLoader"));
     label->setMovie(loader);
     placer.place(label, 0.448, 0.703, 0.099, 0.0269, kTransparentStyle);
     loader->start();
@@ -170,15 +167,23 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
     const QFont titleFont(QStringLiteral("DIN Next W1G"), 60, 81);
     const QFont productFont(QStringLiteral("DIN Next W1G Medium"), 18);
 
-    // The pictures are decoded and scaled on other threads while the form is
-    // styled, and all are in place before the first page shows.
-    std::vector<std::future<QImage>> backgrounds;
-    for (int picture = 1; picture <= kPageCount; ++picture)
-    {
-        backgrounds.push_back(std::async(std::launch::async, pageBackground, picture, window));
-    }
+    // The pictures are decoded and scaled on two other threads while the form
+    // is styled, at the screen's device pixel ratio so that they stay sharp,
+    // and all are in place before the first page shows. Two threads, not one
+    // per page: a decoded page picture is large, and only two are held at once.
+    const qreal ratio = picturesource::screenRatio();
+    auto backgroundsFrom = [window, ratio](int first) {
+        std::vector<QImage> drawn;
+        for (int picture = first; picture <= kPageCount; picture += 2)
+        {
+            drawn.push_back(pageBackground(picture, window, ratio));
+        }
+        return drawn;
+    };
+    std::future<std::vector<QImage>> backgrounds[2] = { std::async(std::launch::async, backgroundsFrom, 1),
+                                                        std::async(std::launch::async, backgroundsFrom, 2) };
     const QRect barRect = scaledRect(window, 0.243, 0.729, 0.516, 0.028);
-    auto barFrames = std::async(std::launch::async, &vornProgressBar::scaledFrames, barRect.size());
+    auto barFrames = std::async(std::launch::async, &vornProgressBar::scaledFrames, barRect.size(), ratio);
 
     const Placer placer(window);
     StyledWidgets added;
@@ -217,9 +222,11 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
 
     QWidget *const pages[kPageCount] = { form.pageConnectController, form.pageVersionSame, form.pageVersionLower,
                                          form.pageUpdating, form.pageFinished };
+    pagewords::addTo(pages, window);
+    const std::vector<QImage> drawn[2] = { backgrounds[0].get(), backgrounds[1].get() };
     for (int page = 0; page < kPageCount; ++page)
     {
-        setPageBackground(pages[page], backgrounds[page].get());
+        setPageBackground(pages[page], drawn[page % 2].at(static_cast<size_t>(page / 2)));
     }
     added.progressBar->setFrames(barFrames.get());
     // The loader runs only while its page shows.

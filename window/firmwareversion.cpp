@@ -1,0 +1,63 @@
+#include "window/firmwareversion.h"
+
+#include "window/updatetexts.h"
+
+#include <QStringList>
+#include <QVector>
+
+#include <algorithm>
+
+namespace firmwareversion {
+
+namespace {
+
+const int kParts = 3;
+const uint kErasedField = 0xFFFF;
+
+//! The three numbers, or none when the text is not a firmware version.
+QVector<uint> numbers(const QString &version)
+{
+    const QStringList parts = version.split(QLatin1Char('.'));
+    if (parts.size() != kParts)
+    {
+        return {};
+    }
+    QVector<uint> values;
+    for (const QString &part : parts)
+    {
+        bool ok = false;
+        const uint value = part.toUInt(&ok);
+        if (!ok || value >= kErasedField)
+        {
+            return {};
+        }
+        values.append(value);
+    }
+    return values;
+}
+
+} // namespace
+
+bool readable(const QString &version)
+{
+    return !numbers(version).isEmpty();
+}
+
+bool offerUpdate(const QString &controller, const QString &carried)
+{
+    const QVector<uint> have = numbers(controller);
+    const QVector<uint> offered = numbers(carried);
+    if (have.isEmpty())
+    {
+        return true;
+    }
+    // Lexicographic over major, minor, patch.
+    return std::lexicographical_compare(have.begin(), have.end(), offered.begin(), offered.end());
+}
+
+QString shown(const QString &version)
+{
+    return readable(version) ? version : updatetexts::text(updatetexts::kNoFirmware);
+}
+
+} // namespace firmwareversion
