@@ -52,4 +52,6 @@ set_tests_properties(Keyboard.AloneTakesTheRealWindowFromTheOfferPageThroughTheU
 # A screen reader's view over a real AT-SPI bus that the script brings up.
 add_test(NAME ScreenReader.ReadsTheRealWindowAndUpdatesThroughItOverAnAtSpiBus
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/atspi_update.sh $<TARGET_FILE:kelvo-updater-sim>)
-set_tests_properties(ScreenReader.ReadsTheRealWindowAndUpdatesThroughItOverAnAtSpiBus PROPERTIES TIMEOUT 180)
+# Alone: under load Qt loses its race for the accessibility bus more often.
+set_tests_properties(ScreenReader.ReadsTheRealWindowAndUpdatesThroughItOverAnAtSpiBus PROPERTIES TIMEOUT 240
+  RUN_SERIAL TRUE)

@@ -67,8 +67,8 @@ sys.exit(0 if any(d.get_child_at_index(i).get_name() == sys.argv[1] for i in ran
 
 # Qt 5.15 itself still loses that race now and then, at the window's start:
 # a window that has not appeared on the bus within ten seconds is started
-# again, up to three times. What is tested below starts only once it is there.
-for ((attempt = 1; attempt <= 3; attempt++)); do
+# again, up to five times. What is tested below starts only once it is there.
+for ((attempt = 1; attempt <= 5; attempt++)); do
   # At a real device's speed, so that the bar is read on its way to 100.
   env QT_LOGGING_RULES="qt.accessibility.atspi=true" QT_QPA_PLATFORM=xcb QT_ACCESSIBILITY=1 VORN_SIM_VARIANT=black \
     VORN_SIM_VERSION=0.5.19 VORN_SIM_TIMING=full-speed VORN_SIM_FLASH="$work/flash.bin" "$updater" >"$work/log" 2>&1 &
