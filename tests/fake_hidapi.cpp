@@ -3,6 +3,9 @@
 #include <hidapi.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
 
 struct hid_device_
 {
@@ -128,6 +131,41 @@ void hid_close(hid_device *dev)
     {
         hid().handles.erase(dev);
         delete dev;
+    }
+}
+
+// Lists the scripted devices as the library does: 0 matches any ID, the list
+// is the caller's to free.
+struct hid_device_info *hid_enumerate(unsigned short vendor_id, unsigned short product_id)
+{
+    struct hid_device_info *first = nullptr;
+    struct hid_device_info **next = &first;
+    for (const fakehid::Device &device : hid().devices)
+    {
+        if ((vendor_id != 0 && device.vendorId != vendor_id) || (product_id != 0 && device.productId != product_id))
+        {
+            continue;
+        }
+        auto *info = static_cast<hid_device_info *>(std::calloc(1, sizeof(hid_device_info)));
+        info->path = strdup(device.path.c_str());
+        info->vendor_id = device.vendorId;
+        info->product_id = device.productId;
+        info->serial_number = wcsdup(device.serialNumber.c_str());
+        *next = info;
+        next = &info->next;
+    }
+    return first;
+}
+
+void hid_free_enumeration(struct hid_device_info *devs)
+{
+    while (devs)
+    {
+        hid_device_info *next = devs->next;
+        std::free(devs->path);
+        std::free(devs->serial_number);
+        std::free(devs);
+        devs = next;
     }
 }
 
