@@ -10,6 +10,7 @@ add_subdirectory(support)
 # share them.
 add_library(vorn_window_core STATIC
   window/embeddedfirmware.h window/embeddedfirmware.cpp
+  window/firmwareversion.h window/firmwareversion.cpp
   window/logreading.h window/logreading.cpp
   window/privateimage.h window/privateimage.cpp)
 target_include_directories(vorn_window_core PUBLIC ${CMAKE_SOURCE_DIR})
@@ -43,7 +44,6 @@ add_library(vorn_app OBJECT
   window/accessibility.h window/accessibility.cpp
   window/commandline.h window/commandline.cpp
   window/devicereservation.h window/devicereservation.cpp
-  window/firmwareversion.h window/firmwareversion.cpp
   window/localization.h window/localization.cpp
   window/noticebox.h window/noticebox.cpp
   window/pagewords.h window/pagewords.cpp

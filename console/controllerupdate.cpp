@@ -6,6 +6,7 @@
 #include "console/progressoutput.h"
 #include "driver/devicelock.h"
 #include "window/embeddedfirmware.h"
+#include "window/firmwareversion.h"
 #include "window/privateimage.h"
 #include "window/updatetexts.h"
 
@@ -17,6 +18,12 @@ using Outcome = UpdateEvent::Outcome;
 
 int compareVersions(const QString &offered, const QString &current)
 {
+    // Erased flash (0xFFFF fields) holds no firmware, however large its numbers
+    // read: the window offers the update there, and so does the console.
+    if (!firmwareversion::readable(current))
+    {
+        return 1;
+    }
     const QStringList a = offered.split(QLatin1Char('.'));
     const QStringList b = current.split(QLatin1Char('.'));
     for (int i = 0; i < std::max(a.size(), b.size()); ++i)

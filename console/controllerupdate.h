@@ -21,7 +21,8 @@ struct UpdatePlan
 };
 
 //! Whether an update offered as @a offered to a controller at @a current
-//! goes ahead: 0 equal, negative when @a offered is older.
+//! goes ahead: 0 equal, negative when @a offered is older; positive when
+//! @a current is no firmware version (erased flash).
 int compareVersions(const QString &offered, const QString &current);
 
 //! The update of one controller, with the window's safety: the device lock
