@@ -53,6 +53,7 @@ add_library(vorn_app OBJECT
   window/walkthrough.h window/walkthrough.cpp
   window/windowstyle.h window/windowstyle.cpp
   widgets/buttonkeys.h widgets/buttonkeys.cpp
+  widgets/buttonword.h widgets/buttonword.cpp
   widgets/hoverpictures.h widgets/hoverpictures.cpp
   widgets/pictureaccessible.h widgets/pictureaccessible.cpp
   widgets/picturesource.h widgets/picturesource.cpp

@@ -1,6 +1,7 @@
 #include "vornbutton.h"
 
 #include "widgets/buttonkeys.h"
+#include "widgets/buttonword.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -15,6 +16,17 @@ vornButton::vornButton()
 }
 
 vornButton::~vornButton() = default;
+
+void vornButton::setWord(const QString &word)
+{
+    shownWord = word;
+    update();
+}
+
+QString vornButton::word() const
+{
+    return shownWord;
+}
 
 void vornButton::slotVornButtonClicked()
 {
@@ -36,9 +48,13 @@ bool vornButton::event(QEvent *e)
     }
     // The label's own handler is skipped on purpose: the button has no text interaction.
     const bool handled = QWidget::event(e);
-    if (e->type() == QEvent::Paint && hasFocus())
+    if (e->type() == QEvent::Paint)
     {
-        buttonkeys::paintFocusMark(*this);
+        buttonword::paint(*this, shownWord, hover);
+        if (hasFocus())
+        {
+            buttonkeys::paintFocusMark(*this);
+        }
     }
     return handled;
 }

@@ -1,6 +1,7 @@
 #include "vornclosebutton.h"
 
 #include "widgets/buttonkeys.h"
+#include "widgets/buttonword.h"
 
 #include <QEvent>
 
@@ -14,6 +15,17 @@ vornCloseButton::vornCloseButton()
 }
 
 vornCloseButton::~vornCloseButton() = default;
+
+void vornCloseButton::setWord(const QString &word)
+{
+    shownWord = word;
+    update();
+}
+
+QString vornCloseButton::word() const
+{
+    return shownWord;
+}
 
 bool vornCloseButton::event(QEvent *e)
 {
@@ -30,9 +42,13 @@ bool vornCloseButton::event(QEvent *e)
     }
     // The label's own handler is skipped on purpose: the button has no text interaction.
     const bool handled = QWidget::event(e);
-    if (e->type() == QEvent::Paint && hasFocus())
+    if (e->type() == QEvent::Paint)
     {
-        buttonkeys::paintFocusMark(*this);
+        buttonword::paint(*this, shownWord, hover);
+        if (hasFocus())
+        {
+            buttonkeys::paintFocusMark(*this);
+        }
     }
     return handled;
 }

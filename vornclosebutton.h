@@ -4,6 +4,7 @@
 #include "widgets/hoverpictures.h"
 
 #include <QLabel>
+#include <QString>
 
 class QEvent;
 
@@ -19,6 +20,10 @@ public:
 
     bool hover;
 
+    //! Sets the word drawn over the button's picture.
+    void setWord(const QString &word);
+    QString word() const;
+
 signals:
     void vornCloseClicked();
 
@@ -29,6 +34,7 @@ protected:
 
 private:
     HoverPictures pictures;
+    QString shownWord;
 };
 
 #endif // VORNCLOSEBUTTON_H

@@ -5,8 +5,10 @@
 #include "vornbutton.h"
 #include "vornclosebutton.h"
 #include "vornprogressbar.h"
+#include "widgets/buttonword.h"
 #include "widgets/picturesource.h"
 
+#include <QColor>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
@@ -188,6 +190,66 @@ TEST(PictureButtons, SwapPicturesOnlyWhenTheHoverStateChangesAndClickOnEveryRele
 {
     expectPictureButton(&vornButton::vornButtonClicked, ":/img/btnUpdate.PNG", ":/img/btnUpdateHover.png");
     expectPictureButton(&vornCloseButton::vornCloseClicked, ":/img/btnClose.png", ":/img/btnCloseHover.png");
+}
+
+//! The pixels where @a worded differs from @a bare, as (inside the word's room, outside it).
+struct Changed
+{
+    int inside = 0;
+    int outside = 0;
+    int orange = 0; //!< changed pixels redder than green and green than blue
+    int darker = 0; //!< changed pixels darker than the bare picture there
+};
+
+Changed changed(const QImage &bare, const QImage &worded, const QRect &room)
+{
+    Changed result;
+    for (int y = 0; y < bare.height(); ++y)
+    {
+        for (int x = 0; x < bare.width(); ++x)
+        {
+            const QColor before = bare.pixelColor(x, y), after = worded.pixelColor(x, y);
+            if (before == after)
+            {
+                continue;
+            }
+            ++(room.contains(x, y) ? result.inside : result.outside);
+            result.orange += after.red() > after.green() && after.green() > after.blue();
+            result.darker += after.lightness() < before.lightness();
+        }
+    }
+    return result;
+}
+
+template <typename Button>
+void expectWordOverThePill(const char *word)
+{
+    SCOPED_TRACE(word);
+    QFontDatabase::addApplicationFont(":/fonts/DINNextW1G-Regular.otf");
+    Button button;
+    button.resize(93, 31);
+    const QRect room = buttonword::room(button.size());
+    const QImage bare = button.grab().toImage();
+    button.setWord(QString::fromLatin1(word));
+    EXPECT_EQ(button.word(), QString::fromLatin1(word));
+    const Changed normal = changed(bare, button.grab().toImage(), room);
+    EXPECT_GT(normal.inside, 40) << "the word is drawn";
+    EXPECT_EQ(normal.outside, 0) << "the round ends stay clear";
+    EXPECT_GE(normal.orange, normal.inside * 9 / 10) << "in the art's orange on the dark pill (bar a few blended edges)";
+
+    send(button, QEvent::Enter);
+    button.setWord(QString());
+    const QImage bareHovered = button.grab().toImage();
+    button.setWord(QString::fromLatin1(word));
+    const Changed hovered = changed(bareHovered, button.grab().toImage(), room);
+    EXPECT_GT(hovered.inside, 40);
+    EXPECT_GE(hovered.darker, hovered.inside * 9 / 10) << "dark on the bright pill";
+}
+
+TEST(PictureButtons, DrawTheirWordOverThePillInOrangeAndDarkWhileTheMouseIsOverThem)
+{
+    expectWordOverThePill<vornButton>("UPDATE");
+    expectWordOverThePill<vornCloseButton>("CLOSE");
 }
 
 TEST(ProgressBarWidget, ShowsEachPercentagesFrameFromItsFileOrItsPreparedFrameAndNothingBeyondHundred)

@@ -1,6 +1,9 @@
 // The window in every language it speaks: each text it shows is drawn with
 // glyphs its font has and fits its label, and no text is left untranslated.
 #include "mainwindow.h"
+#include "vornbutton.h"
+#include "vornclosebutton.h"
+#include "widgets/buttonword.h"
 #include "window/localization.h"
 #include "window/updatetexts.h"
 
@@ -196,6 +199,36 @@ TEST_P(TranslatedWindow, EveryLabelsTextHasItsGlyphsInTheLabelsFontAndFitsTheLab
         ++checked;
     }
     EXPECT_GE(checked, 8);
+}
+
+TEST_P(TranslatedWindow, EachButtonsWordHasItsGlyphsFitsItsPillAndIsTheWordTheMessagesName)
+{
+    const auto *update = window->findChild<vornButton *>();
+    const auto *close = window->findChild<vornCloseButton *>();
+    ASSERT_TRUE(update && close);
+    EXPECT_EQ(update->word(), updatetexts::text(updatetexts::kUpdateButtonWord));
+    EXPECT_EQ(close->word(), updatetexts::text(updatetexts::kCloseButtonWord));
+    for (const QLabel *button : { static_cast<const QLabel *>(update), static_cast<const QLabel *>(close) })
+    {
+        const QString word = button == update ? update->word() : close->word();
+        SCOPED_TRACE(word.toStdString());
+        ASSERT_FALSE(word.isEmpty());
+        const QFont font = buttonword::font(button->height());
+        EXPECT_EQ(QFontInfo(font).family(), font.family()) << "the embedded face is not the one drawn";
+        const QRawFont raw = QRawFont::fromFont(font);
+        for (const QChar character : word)
+        {
+            EXPECT_TRUE(character.isSpace() || raw.supportsCharacter(character))
+                << "no glyph for U+" << QString::number(character.unicode(), 16).toStdString();
+        }
+        EXPECT_LE(QFontMetrics(font).horizontalAdvance(word), buttonword::room(button->size()).width())
+            << "at " << font.pixelSize() << " px on a button " << button->width() << " px wide";
+    }
+    // A message that sends the user to a button names it as the button shows it.
+    for (const char *message : { updatetexts::kTryAgain, updatetexts::kImageNotReady })
+    {
+        EXPECT_TRUE(updatetexts::text(message).contains(update->word())) << message;
+    }
 }
 
 TEST_P(TranslatedWindow, TheWindowSpeaksTheLanguageItWasBuiltIn)

@@ -192,5 +192,13 @@
         <source>Waiting for the controller</source>
         <translation>Warte auf den Controller</translation>
     </message>
+    <message>
+        <source>UPDATE</source>
+        <translation>UPDATE</translation>
+    </message>
+    <message>
+        <source>CLOSE</source>
+        <translation>SCHLIESSEN</translation>
+    </message>
 </context>
 </TS>

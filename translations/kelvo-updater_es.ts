@@ -68,7 +68,7 @@
     </message>
     <message>
         <source>The update did not finish. Unplug the controller, hold the left stick, plug it in again, then click UPDATE.</source>
-        <translation>La actualización no terminó. Desconecte el mando, mantenga pulsado el stick izquierdo, vuelva a conectarlo y haga clic en UPDATE.</translation>
+        <translation>La actualización no terminó. Desconecte el mando, mantenga pulsado el stick izquierdo, vuelva a conectarlo y haga clic en ACTUALIZAR.</translation>
     </message>
     <message>
         <source>The new firmware is written. Unplug the controller and plug it in again to start it.</source>
@@ -94,7 +94,7 @@
     </message>
     <message>
         <source>The firmware image could not be prepared, so nothing on the controller was changed. Tried: %1. Free some space there, or set TMPDIR to a folder of your own that has free space, then click UPDATE to try again.</source>
-        <translation>No se pudo preparar la imagen del firmware, así que no se cambió nada en el mando. Se probó: %1. Libere espacio allí o ponga en TMPDIR una carpeta propia con espacio libre y haga clic de nuevo en UPDATE.</translation>
+        <translation>No se pudo preparar la imagen del firmware, así que no se cambió nada en el mando. Se probó: %1. Libere espacio allí o ponga en TMPDIR una carpeta propia con espacio libre y haga clic de nuevo en ACTUALIZAR.</translation>
     </message>
     <message>
         <source>Another program is using the controller. Close the other updater, or wait until it has finished: the update is offered here once the controller is free.</source>
@@ -191,6 +191,14 @@
     <message>
         <source>Waiting for the controller</source>
         <translation>Esperando el mando</translation>
+    </message>
+    <message>
+        <source>UPDATE</source>
+        <translation>ACTUALIZAR</translation>
+    </message>
+    <message>
+        <source>CLOSE</source>
+        <translation>CERRAR</translation>
     </message>
 </context>
 </TS>

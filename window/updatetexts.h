@@ -70,6 +70,9 @@ constexpr char kUpdatingDoNotUnplug[] = QT_TRANSLATE_NOOP("MainWindow", "DO NOT 
 constexpr char kFinishedHeading[] = QT_TRANSLATE_NOOP("MainWindow", "UPDATE COMPLETE");
 constexpr char kFinishedUnplug[] = QT_TRANSLATE_NOOP("MainWindow", "You can now unplug the controller.");
 constexpr char kFinishedVersion[] = QT_TRANSLATE_NOOP("MainWindow", "Firmware version:");
+//! The words on the two buttons; the messages that name a button use the same word.
+constexpr char kUpdateButtonWord[] = QT_TRANSLATE_NOOP("MainWindow", "UPDATE");
+constexpr char kCloseButtonWord[] = QT_TRANSLATE_NOOP("MainWindow", "CLOSE");
 
 //! What a screen reader says of the picture widgets.
 constexpr char kUpdateButtonName[] = QT_TRANSLATE_NOOP("MainWindow", "Update");

@@ -3,6 +3,7 @@
 #include "widgets/picturesource.h"
 #include "widgets/transparentstyle.h"
 #include "window/pagewords.h"
+#include "window/updatetexts.h"
 #include "ui_mainwindow.h"
 #include "vornbutton.h"
 #include "vornclosebutton.h"
@@ -204,6 +205,7 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
     placer.placeText(form.lblProduct, 0.36, 0.63, 0.58, 0.045, kStyleWhite, productFont);
     added.updateButton = new vornButton();
     added.updateButton->setParent(form.pageVersionLower);
+    added.updateButton->setWord(updatetexts::text(updatetexts::kUpdateButtonWord));
     placer.place(added.updateButton, 0.421, 0.851, 0.148, 0.058, kTransparentStyle);
 
     added.progressBar = new vornProgressBar();
@@ -212,6 +214,7 @@ StyledWidgets styleForm(QMainWindow &mainWindow, Ui::MainWindow &form, const QSt
 
     added.closeButton = new vornCloseButton();
     added.closeButton->setParent(form.pageFinished);
+    added.closeButton->setWord(updatetexts::text(updatetexts::kCloseButtonWord));
     placer.place(added.closeButton, 0.432, 0.851, 0.148, 0.058, kTransparentStyle);
     placer.placeText(form.lblFinishedVersion, 0.591, 0.723, 0.149, 0.038, kStyleOrangeStretched, versionFont);
 
