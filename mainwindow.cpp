@@ -19,6 +19,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTimerEvent>
 
 const char *const MainWindow::VidPid[vorn::kVariantCount] = { vorn::kVariants[0].vidPid, vorn::kVariants[1].vidPid,
@@ -185,8 +186,9 @@ void MainWindow::setDeviceTiming(int pollPeriodMs, int packetTimeoutMs)
 void MainWindow::timerEvent(QTimerEvent *)
 {
     // A step is judged, and the next one started, only once the last run has
-    // ended and every text of it was read.
-    if (!engineIdle())
+    // ended and every text of it was read, and not while a click's update is
+    // about to begin.
+    if (!engineIdle() || updateStarting)
     {
         return;
     }
@@ -244,7 +246,7 @@ void MainWindow::timerEvent(QTimerEvent *)
 bool MainWindow::updateUnderway() const
 {
     // The finished page shows at the reset's answer, a moment before its run ends.
-    return ui->stackedWidget->currentIndex() == kPageUpdating || (lstMsg == Reset && !engineIdle());
+    return updateStarting || ui->stackedWidget->currentIndex() == kPageUpdating || (lstMsg == Reset && !engineIdle());
 }
 
 void MainWindow::closeWhenIdle(bool fromSignal)
@@ -473,10 +475,12 @@ void MainWindow::takeWriteReading(const logreading::Reading &reading)
 
 void MainWindow::on_pushButton_clicked()
 {
-    // The button lives on the update page; a stray click elsewhere must not
-    // start a second erase. Nor is a controller erased whose last read showed
+    // The button lives on the update page; a stray click elsewhere, or a
+    // second one before the first one's update has begun, must not start a
+    // second erase. Nor is a controller erased whose last read showed
     // firmware as new as ours (one swapped in between two reads).
-    if (ui->stackedWidget->currentIndex() != kPageLower || !firmwareversion::offerUpdate(controllerVersion, updaterVersion))
+    if (updateStarting || ui->stackedWidget->currentIndex() != kPageLower ||
+        !firmwareversion::offerUpdate(controllerVersion, updaterVersion))
     {
         return;
     }
@@ -489,6 +493,16 @@ void MainWindow::on_pushButton_clicked()
         showFailure(updatetexts::text(updatetexts::kImageNotReady).arg(tried));
         return;
     }
+    // The updating page's first painting waits for the next turn of the event
+    // loop: with the files written above in the same turn, input would wait
+    // for both.
+    updateStarting = true;
+    QTimer::singleShot(0, this, &MainWindow::beginUpdate);
+}
+
+void MainWindow::beginUpdate()
+{
+    updateStarting = false;
     clearUpdateFlags();
     showPage(kPageUpdating);
     EraseFlash();

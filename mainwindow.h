@@ -110,12 +110,14 @@ private:
     void clearUpdateFlags();
     void abandonUpdate(const char *what);
     void startUpdateLog();
+    //! Shows the updating page and starts the erase of an update whose image is ready.
+    void beginUpdate();
     void showFailure(const QString &text);
     void showNotice(const QString &text, NoticeBox::Kind kind, const QString &details = QString());
     void takeVersionReading(const logreading::Reading &reading);
     void takeWriteReading(const logreading::Reading &reading);
     void showPage(int index);
-    //! The erase, the write or the reset is running or next.
+    //! The erase, the write or the reset is running or next (or the click that starts them was taken).
     bool updateUnderway() const;
     //! The update has ended (finished or failed): a close asked for meanwhile happens now.
     void closeIfAsked(bool finished);
@@ -143,6 +145,8 @@ private:
     QPointer<WorkerThread> currentWorker;
     //! A step that could not start because a run was still going; started on the next tick.
     LastMessage deferredStep = None;
+    //! A click was taken and its image prepared; the updating page and the erase follow.
+    bool updateStarting = false;
     PrivateImage updateImage;
     //! The engine's copy of the image path; stays unchanged while a run may use it.
     QByteArray updateFileArg;

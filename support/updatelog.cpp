@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -122,7 +123,6 @@ bool UpdateLog::start(const QString &controller, const Versions &versions, const
     writeLine(QStringLiteral("Controller: %1").arg(controller));
     writeLine(QStringLiteral("Firmware in the controller: %1").arg(versions.controller));
     writeLine(QStringLiteral("Firmware to write: %1").arg(versions.offered));
-    removeOldLogs(directory);
     return true;
 }
 
@@ -233,6 +233,8 @@ void UpdateLog::finish()
     }
     endPendingLine();
     file.close();
+    // At the end rather than the start, where it would delay the update's first step.
+    removeOldLogs(QFileInfo(filePath).path());
 }
 
 void UpdateLog::endPendingLine()

@@ -32,7 +32,7 @@ public:
 
     //! Ends any open log and starts a new file for @a controller (a short
     //! name the file name carries, such as "black" or "hidraw3"), headed by
-    //! @a versions; then removes the oldest logs beyond kKeptLogs. False when
+    //! @a versions. False when
     //! no file could be made (error() says why).
     bool start(const QString &controller, const Versions &versions, const QString &directory = defaultDirectory());
     //! One text of the engine, exactly as it went to standard output: lines
@@ -43,7 +43,8 @@ public:
     void record(const QString &engineText, const QDateTime &when);
     //! A line of the program's own, such as a message shown to the user.
     void note(const QString &line);
-    //! Ends the file; path() and text() stay until the next start.
+    //! Ends the file, then removes the oldest logs beyond kKeptLogs; path()
+    //! and text() stay until the next start.
     void finish();
 
     bool isOpen() const { return file.isOpen(); }

@@ -91,6 +91,26 @@ TEST_F(UpdateSequence, AClickDuringAVersionReadStartsTheEraseOnceTheReadHasEnded
     EXPECT_EQ(pages.at(0).at(0).toInt(), 3);
 }
 
+TEST_F(UpdateSequence, ADoubleClickStartsOneUpdateWithOneErase)
+{
+    const QString trace = dir.filePath("trace.txt");
+    openFast({ { "VORN_SIM_VARIANT", "black" }, { "VORN_SIM_FLASH", flash.toStdString() },
+               { "VORN_SIM_TRACE", trace.toStdString() } });
+    ASSERT_TRUE(waitForPage(2));
+    // The second click comes before the first one's page has shown.
+    window->on_pushButton_clicked();
+    window->on_pushButton_clicked();
+    ASSERT_TRUE(waitForPage(4));
+    EXPECT_TRUE(flashHolds("black"));
+    int erases = 0;
+    for (const QByteArray &line : readFile(trace).split('\n'))
+    {
+        // A command report: 01 00, its length, then the command's tag (02: erase).
+        erases += line.startsWith("> 01 00 ") && line.mid(14, 2) == "02";
+    }
+    EXPECT_EQ(erases, 1);
+}
+
 TEST_F(UpdateSequence, ARefusedLastWritePacketFailsButAnUnconfirmedResetAfterItIsTold)
 {
     // Both answers come after the host has sent the whole image.

@@ -92,7 +92,7 @@ protected:
     {
         ASSERT_TRUE(waitForPage(2)) << "page " << page();
         window->on_pushButton_clicked();
-        ASSERT_EQ(page(), 3);
+        ASSERT_TRUE(waitForPage(3)) << "page " << page();
     }
 
     //! The controller's flash begins with the variant's embedded image.
