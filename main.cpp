@@ -28,13 +28,14 @@ int main(int argc, char **argv)
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QCoreApplication::setApplicationName(QStringLiteral("kelvo-updater"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORN_UPDATER_VERSION));
+    commandline::Decision decision;
     {
         // Options first, with no window system: --help and --version need no display.
         QCoreApplication console(argc, argv);
         localization::install(console);
         QTextStream out(stdout);
         QTextStream err(stderr);
-        const commandline::Decision decision = commandline::read(QCoreApplication::arguments(), out, err);
+        decision = commandline::read(QCoreApplication::arguments(), out, err);
         if (!decision.openWindow)
         {
             return decision.exitCode;
@@ -45,11 +46,9 @@ int main(int argc, char **argv)
     localization::install(application);
     // Wayland takes the window's icon and name from the desktop entry of this id.
     QGuiApplication::setDesktopFileName(QStringLiteral(VORN_APP_ID));
-    const QStringList arguments = QApplication::arguments();
     // One window per session; a walkthrough, or "--new-instance", runs beside it.
     SingleInstance instance;
-    if (!arguments.contains(QStringLiteral("--walkthrough")) && !arguments.contains(QStringLiteral("--new-instance")) &&
-        !instance.claim())
+    if (decision.walkthroughDir.isEmpty() && !decision.newInstance && !instance.claim())
     {
         return 0;
     }
@@ -59,7 +58,7 @@ int main(int argc, char **argv)
     QObject::connect(&quitSignals, &QuitSignals::received, &window, [&window]() { window.closeWhenIdle(true); });
     // Only with "--walkthrough DIR": an unattended update for scripted use.
     Walkthrough walkthrough(&window);
-    if (!walkthrough.configure(arguments))
+    if (!walkthrough.configure(decision.walkthroughDir, decision.walkthroughLimit, decision.walkthroughHold))
     {
         return 2;
     }

@@ -12,6 +12,7 @@
 #include "console/summary.h"
 #include "driver/devicelock.h"
 #include "window/embeddedfirmware.h"
+#include "window/firmwareversion.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -87,7 +88,7 @@ int list(const std::vector<FoundController> &found, const ImageChoice &choice, b
         {
             const ControllerSteps::VersionRead read = ControllerSteps(controller.path).readVersion();
             version = read.version;
-            const int comparison = compareVersions(offered, version);
+            const int comparison = firmwareversion::compare(offered, version);
             action = QLatin1String(!read.ok            ? kActionUnreadable
                                    : comparison > 0    ? kActionUpdate
                                    : comparison == 0   ? kActionUpToDate
@@ -97,10 +98,7 @@ int list(const std::vector<FoundController> &found, const ImageChoice &choice, b
         {
             action = QLatin1String(kActionInUse);
         }
-        UpdateEvent event;
-        event.device = controller.path;
-        event.variant = QLatin1String(controller.variant->name);
-        event.serial = controller.serial;
+        UpdateEvent event = eventAbout(controller, UpdateEvent::Kind::Found);
         if (json)
         {
             writer.take(event);
@@ -205,13 +203,8 @@ int runConsoleOptions(const ConsoleOptions &options)
         plan.imageGiven = choice.given;
         plan.allowOlder = options.allowOlder;
         plan.verify = options.verify;
-        UpdateEvent stopped;
-        stopped.kind = UpdateEvent::Kind::Result;
-        stopped.device = plan.controller.path;
-        stopped.serial = plan.controller.serial;
-        stopped.variant = QLatin1String(plan.controller.variant->name);
-        stopped.outcome = UpdateEvent::Outcome::Stopped;
-        stopped.message = QLatin1String(kResultStoppedBefore);
+        const UpdateEvent stopped =
+            resultAbout(plan.controller, UpdateEvent::Outcome::Stopped, QLatin1String(kResultStoppedBefore));
         interruption::setStopText(options.json ? jsonevents::toLine(stopped)
                                                : QByteArray(kResultStoppedBefore) + '\n',
                                   exitcodes::kFailure);

@@ -30,7 +30,7 @@ int ControllerSteps::run(std::initializer_list<QString> command, const std::func
     return runEngine(arguments, [this, &read](const QString &text) {
         if (m_hook)
         {
-            m_hook(m_path, text);
+            m_hook(text);
         }
         read(text);
     });

@@ -9,7 +9,7 @@
 class ControllerSteps
 {
 public:
-    using TextHook = std::function<void(const QString &path, const QString &text)>;
+    using TextHook = std::function<void(const QString &text)>;
 
     explicit ControllerSteps(const QString &devicePath);
 

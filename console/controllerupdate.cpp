@@ -10,33 +10,9 @@
 #include "window/privateimage.h"
 #include "window/updatetexts.h"
 
-#include <QDir>
 #include <QFile>
-#include <QStringList>
 
 using Outcome = UpdateEvent::Outcome;
-
-int compareVersions(const QString &offered, const QString &current)
-{
-    // Erased flash (0xFFFF fields) holds no firmware, however large its numbers
-    // read: the window offers the update there, and so does the console.
-    if (!firmwareversion::readable(current))
-    {
-        return 1;
-    }
-    const QStringList a = offered.split(QLatin1Char('.'));
-    const QStringList b = current.split(QLatin1Char('.'));
-    for (int i = 0; i < std::max(a.size(), b.size()); ++i)
-    {
-        const int x = a.value(i).toInt();
-        const int y = b.value(i).toInt();
-        if (x != y)
-        {
-            return x < y ? -1 : 1;
-        }
-    }
-    return 0;
-}
 
 ControllerUpdate::ControllerUpdate(const UpdatePlan &plan, UpdateEventSink &events, Consent consent)
     : m_plan(plan)
@@ -45,18 +21,7 @@ ControllerUpdate::ControllerUpdate(const UpdatePlan &plan, UpdateEventSink &even
     , m_steps(plan.controller.path)
     , m_offered(embeddedfirmware::versionOf(plan.image))
 {
-    m_steps.setTextHook([this](const QString &path, const QString &text) {
-        m_log.record(text);
-        if (m_hook)
-        {
-            m_hook(path, text);
-        }
-    });
-}
-
-void ControllerUpdate::setTextHook(ControllerSteps::TextHook hook)
-{
-    m_hook = std::move(hook);
+    m_steps.setTextHook([this](const QString &text) { m_log.record(text); });
 }
 
 void ControllerUpdate::tell(const UpdateEvent &event)
@@ -77,22 +42,15 @@ void ControllerUpdate::startLog(const QString &controllerVersion)
 
 UpdateEvent ControllerUpdate::event(UpdateEvent::Kind kind) const
 {
-    UpdateEvent event;
-    event.kind = kind;
-    event.device = m_plan.controller.path;
-    event.serial = m_plan.controller.serial;
-    event.variant = QLatin1String(m_plan.controller.variant->name);
-    return event;
+    return eventAbout(m_plan.controller, kind);
 }
 
 UpdateEvent::Outcome ControllerUpdate::finish(Outcome outcome, const QString &message)
 {
     interruption::setPhase(interruption::Phase::Safe);
-    UpdateEvent result = event(UpdateEvent::Kind::Result);
-    result.outcome = outcome;
+    UpdateEvent result = resultAbout(m_plan.controller, outcome, message);
     result.version = m_version;
     result.offered = m_offered;
-    result.message = message;
     m_log.note(message);
     result.log = m_log.finish();
     m_events.take(result);
@@ -161,7 +119,7 @@ UpdateEvent::Outcome ControllerUpdate::run()
         return finish(Outcome::Failed, QLatin1String(kResultVersionUnread));
     }
     m_version = read.version;
-    const int comparison = compareVersions(m_offered, m_version);
+    const int comparison = firmwareversion::compare(m_offered, m_version);
     UpdateEvent version = event(UpdateEvent::Kind::Version);
     version.version = m_version;
     version.offered = m_offered;
@@ -215,7 +173,7 @@ UpdateEvent::Outcome ControllerUpdate::run()
     }
 
     stepStarted(kStepWrite);
-    const bool written = m_steps.write(copy.path(), [this](int percent) {
+    const bool written = m_steps.write(copy.enginePath(), [this](int percent) {
         UpdateEvent progress = event(UpdateEvent::Kind::Progress);
         progress.step = QLatin1String(kStepWrite);
         progress.percent = percent;
@@ -235,7 +193,7 @@ UpdateEvent::Outcome ControllerUpdate::run()
     if (m_plan.verify)
     {
         stepStarted(kStepVerify);
-        const QString readBack = QDir(copy.directory()).filePath(QStringLiteral("readback.bin"));
+        const QString readBack = copy.enginePathOf(QStringLiteral("readback.bin"));
         bool same = m_steps.readBack(readBack, m_plan.image.size());
         QFile file(readBack);
         same = same && file.open(QIODevice::ReadOnly) && file.readAll() == m_plan.image;

@@ -20,11 +20,6 @@ struct UpdatePlan
     bool verify = false;
 };
 
-//! Whether an update offered as @a offered to a controller at @a current
-//! goes ahead: 0 equal, negative when @a offered is older; positive when
-//! @a current is no firmware version (erased flash).
-int compareVersions(const QString &offered, const QString &current);
-
 //! The update of one controller, with the window's safety: the device lock
 //! held throughout, the version read first, the private image copy made and
 //! checked before the erase and again before the write, then erase, write,
@@ -39,8 +34,6 @@ public:
     ControllerUpdate(const UpdatePlan &plan, UpdateEventSink &events, Consent consent);
     ControllerUpdate(const ControllerUpdate &) = delete;
     ControllerUpdate &operator=(const ControllerUpdate &) = delete;
-
-    void setTextHook(ControllerSteps::TextHook hook);
 
     //! Runs the whole update; the result event has been sent when it returns.
     UpdateEvent::Outcome run();
@@ -58,7 +51,6 @@ private:
     UpdateEventSink &m_events;
     Consent m_consent;
     ControllerSteps m_steps;
-    ControllerSteps::TextHook m_hook;
     ControllerLog m_log;
     QString m_version;
     QString m_offered;

@@ -20,3 +20,21 @@ std::vector<FoundController> findControllers()
     }
     return found;
 }
+
+UpdateEvent eventAbout(const FoundController &controller, UpdateEvent::Kind kind)
+{
+    UpdateEvent event;
+    event.kind = kind;
+    event.device = controller.path;
+    event.serial = controller.serial;
+    event.variant = QLatin1String(controller.variant->name);
+    return event;
+}
+
+UpdateEvent resultAbout(const FoundController &controller, UpdateEvent::Outcome outcome, const QString &message)
+{
+    UpdateEvent result = eventAbout(controller, UpdateEvent::Kind::Result);
+    result.outcome = outcome;
+    result.message = message;
+    return result;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/updateevent.h"
 #include "product/controller_variants.h"
 
 #include <QString>
@@ -16,3 +17,8 @@ struct FoundController
 
 //! Every controller in update mode, variant by variant in the window's order.
 std::vector<FoundController> findControllers();
+
+//! An event of @a kind about @a controller, named as every event names it.
+UpdateEvent eventAbout(const FoundController &controller, UpdateEvent::Kind kind);
+//! The result @a outcome of @a controller's run, with @a message.
+UpdateEvent resultAbout(const FoundController &controller, UpdateEvent::Outcome outcome, const QString &message);

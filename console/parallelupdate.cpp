@@ -64,17 +64,12 @@ void ParallelUpdate::run(const std::function<QStringList(const QString &device)>
                              drain();
                              if (!*reported)
                              {
-                                 const char *why = interruption::count() > 0 ? consoletexts::kResultStoppedBefore
-                                                                              : consoletexts::kResultLost;
-                                 UpdateEvent lost;
-                                 lost.kind = UpdateEvent::Kind::Result;
-                                 lost.device = controller.path;
-                                 lost.serial = controller.serial;
-                                 lost.variant = QLatin1String(controller.variant->name);
-                                 lost.outcome = interruption::count() > 0 ? UpdateEvent::Outcome::Stopped
-                                                                          : UpdateEvent::Outcome::Failed;
-                                 lost.message = QLatin1String(why);
-                                 m_events.take(lost);
+                                 const bool stopped = interruption::count() > 0;
+                                 m_events.take(resultAbout(
+                                     controller,
+                                     stopped ? UpdateEvent::Outcome::Stopped : UpdateEvent::Outcome::Failed,
+                                     QLatin1String(stopped ? consoletexts::kResultStoppedBefore
+                                                           : consoletexts::kResultLost)));
                              }
                              if (--running == 0)
                              {
@@ -89,13 +84,7 @@ void ParallelUpdate::run(const std::function<QStringList(const QString &device)>
         }
         else
         {
-            UpdateEvent lost;
-            lost.kind = UpdateEvent::Kind::Result;
-            lost.device = controller.path;
-            lost.serial = controller.serial;
-            lost.outcome = UpdateEvent::Outcome::Failed;
-            lost.message = process->errorString();
-            m_events.take(lost);
+            m_events.take(resultAbout(controller, UpdateEvent::Outcome::Failed, process->errorString()));
         }
         processes.push_back(std::move(process));
     }

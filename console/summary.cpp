@@ -11,17 +11,6 @@ void Summary::take(const UpdateEvent &event)
     }
 }
 
-void Summary::addLost(const QString &device, const QString &serial, const QString &message)
-{
-    UpdateEvent lost;
-    lost.kind = UpdateEvent::Kind::Result;
-    lost.device = device;
-    lost.serial = serial;
-    lost.outcome = UpdateEvent::Outcome::Failed;
-    lost.message = message;
-    m_results.push_back(lost);
-}
-
 int Summary::exitStatus() const
 {
     bool refused = false;

@@ -15,16 +15,12 @@ class Summary : public UpdateEventSink
 public:
     void take(const UpdateEvent &event) override;
 
-    //! A controller whose run ended without telling its result.
-    void addLost(const QString &device, const QString &serial, const QString &message);
-
     //! 0 when every controller was updated or already up to date, 1 when one
     //! failed or was stopped, else 4 when one was refused.
     int exitStatus() const;
     //! The title and one line per controller, in the order they ended; a
     //! failed or stopped one's is followed by the line naming its log.
     QStringList lines() const;
-    int count() const { return static_cast<int>(m_results.size()); }
 
 private:
     std::vector<UpdateEvent> m_results;

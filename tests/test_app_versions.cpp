@@ -26,6 +26,16 @@ TEST(FirmwareVersion, OnlyAnOlderOrUnreadableControllerIsOfferedANewerReadableIm
     EXPECT_FALSE(firmwareversion::offerUpdate("0.5.19", "65535.65535.65535")) << "an unreadable image is never sent";
 }
 
+TEST(FirmwareVersion, ComparesAnOfferedImageWithTheControllerAsTheConsoleDecidesOnIt)
+{
+    EXPECT_GT(firmwareversion::compare("0.5.20", "0.5.9"), 0) << "numbers, not texts";
+    EXPECT_LT(firmwareversion::compare("0.5.20", "1.0.0"), 0);
+    EXPECT_EQ(firmwareversion::compare("0.5.20", "0.5.20"), 0);
+    EXPECT_GT(firmwareversion::compare("0.5.20", "65535.65535.65535"), 0) << "erased flash is offered the update";
+    EXPECT_LT(firmwareversion::compare("65535.65535.65535", "0.5.19"), 0) << "an image without a version is no newer";
+    EXPECT_LT(firmwareversion::compare("1.2.3.4", "0.5.19"), 0);
+}
+
 TEST(FirmwareVersion, ErasedFieldsAndMalformedTextsReadAsNoFirmware)
 {
     for (const char *version : { "65535.65535.65535", "0.5.65535", "65535.0.0", "1.2", "1.2.3.4", "a.b.c", "" })

@@ -34,28 +34,49 @@ QStringList logsIn(const QString &home)
     return paths;
 }
 
+//! The environment of a walkthrough in @a dir: off screen, its home (and so
+//! its logs) in dir/home, a black controller with firmware 0.5.19 whose flash
+//! is dir/flash.bin, no device timing and no faults.
+QProcessEnvironment walkthroughEnvironment(const QTemporaryDir &dir)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("HOME", dir.filePath("home"));
+    for (const char *name : { "XDG_STATE_HOME", "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_VARIANT",
+                              "QT_LOGGING_RULES" })
+    {
+        environment.remove(name);
+    }
+    environment.insert("VORN_SIM_VERSION", "0.5.19");
+    environment.insert("VORN_SIM_FLASH", dir.filePath("flash.bin"));
+    return environment;
+}
+
+//! Runs the walkthrough in @a dir, its pictures in dir/pictures; whether it
+//! ended within its limit and a margin.
+bool runWalkthrough(QProcess &updater, const QTemporaryDir &dir, const QProcessEnvironment &environment,
+                    int limitSeconds)
+{
+    updater.setProcessEnvironment(environment);
+    updater.setWorkingDirectory(dir.path());
+    updater.start(VORN_UPDATER_SIM, { "--walkthrough", dir.filePath("pictures"), "--walkthrough-limit",
+                                      QString::number(limitSeconds) });
+    return updater.waitForFinished((limitSeconds + 10) * 1000);
+}
+
 TEST(Walkthrough, ClosesTheMessageOfARefusedEraseClicksUpdateAgainAndFinishes)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
     // The logs go to the home folder when no state folder is named.
-    environment.insert("HOME", dir.filePath("home"));
-    environment.remove("XDG_STATE_HOME");
+    QProcessEnvironment environment = walkthroughEnvironment(dir);
     environment.insert("LANGUAGE", "en");
     environment.insert("VORN_SIM_VARIANT", "light_gray");
-    environment.insert("VORN_SIM_VERSION", "0.5.19");
-    environment.insert("VORN_SIM_FLASH", dir.filePath("flash.bin"));
     // The controller refuses the first erase only.
     environment.insert("VORN_SIM_FAULT", "status:flash-erase-region:105");
-    environment.remove("VORN_SIM_TIMING");
     QProcess updater;
-    updater.setProcessEnvironment(environment);
-    updater.setWorkingDirectory(dir.path());
     updater.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    updater.start(VORN_UPDATER_SIM, { "--walkthrough", dir.filePath("pictures"), "--walkthrough-limit", "90" });
-    ASSERT_TRUE(updater.waitForFinished(100000));
+    ASSERT_TRUE(runWalkthrough(updater, dir, environment, 90));
     const QByteArray output = updater.readAllStandardOutput();
     EXPECT_EQ(updater.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(updater.exitCode(), 0) << output.right(2000).toStdString();
@@ -115,18 +136,12 @@ TEST(Walkthrough, SpeaksTheLanguageTheUserAsksFor)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcessEnvironment environment = walkthroughEnvironment(dir);
     environment.insert("LANGUAGE", "de");
-    environment.insert("VORN_SIM_VERSION", "0.5.19");
-    environment.insert("VORN_SIM_FLASH", dir.filePath("flash.bin"));
     environment.insert("VORN_SIM_FAULT", "status:flash-erase-region:105");
-    environment.remove("VORN_SIM_TIMING");
     QProcess updater;
-    updater.setProcessEnvironment(environment);
     updater.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    updater.start(VORN_UPDATER_SIM, { "--walkthrough", dir.filePath("pictures"), "--walkthrough-limit", "90" });
-    ASSERT_TRUE(updater.waitForFinished(100000));
+    ASSERT_TRUE(runWalkthrough(updater, dir, environment, 90));
     const QString output = QString::fromUtf8(updater.readAllStandardOutput());
     EXPECT_EQ(updater.exitCode(), 0);
     EXPECT_TRUE(output.contains("walkthrough: message: Der Controller hat nicht bestätigt, dass seine alte Firmware "
@@ -142,20 +157,10 @@ TEST(Walkthrough, AStartThroughAWholeUpdateWritesNothingOnStandardError)
     // A desktop session has a private runtime directory; without one Qt itself warns.
     ASSERT_TRUE(QDir(dir.path()).mkdir("runtime"));
     ASSERT_TRUE(QFile::setPermissions(dir.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcessEnvironment environment = walkthroughEnvironment(dir);
     environment.insert("XDG_RUNTIME_DIR", dir.filePath("runtime"));
-    environment.insert("VORN_SIM_VERSION", "0.5.19");
-    environment.insert("VORN_SIM_FLASH", dir.filePath("flash.bin"));
-    for (const char *name : { "VORN_SIM_TIMING", "VORN_SIM_FAULT", "VORN_SIM_VARIANT", "QT_LOGGING_RULES" })
-    {
-        environment.remove(name);
-    }
     QProcess updater;
-    updater.setProcessEnvironment(environment);
-    updater.setWorkingDirectory(dir.path());
-    updater.start(VORN_UPDATER_SIM, { "--walkthrough", dir.filePath("pictures"), "--walkthrough-limit", "60" });
-    ASSERT_TRUE(updater.waitForFinished(70000));
+    ASSERT_TRUE(runWalkthrough(updater, dir, environment, 60));
     EXPECT_EQ(updater.exitCode(), 0);
     EXPECT_EQ(updater.readAllStandardError().toStdString(), "");
 }

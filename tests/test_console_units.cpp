@@ -22,14 +22,6 @@ namespace {
 
 using Outcome = UpdateEvent::Outcome;
 
-TEST(ConsoleVersions, CompareAsNumbersNotAsText)
-{
-    EXPECT_GT(compareVersions("0.5.20", "0.5.9"), 0);
-    EXPECT_LT(compareVersions("0.5.20", "1.0.0"), 0);
-    EXPECT_EQ(compareVersions("0.5.20", "0.5.20"), 0);
-    EXPECT_GT(compareVersions("0.5.20", "65535.65535.65535"), 0) << "erased flash is offered the update";
-}
-
 QByteArray image(const char *variant)
 {
     QFile file(QStringLiteral(VORN_FIRMWARE_DIR "/vorn_tarsel_v_0.5.20_%1.bin").arg(variant));
@@ -121,6 +113,8 @@ TEST(ConsoleJson, EveryEventSurvivesTheWayThroughOneLine)
         ASSERT_TRUE(jsonevents::fromLine(line, back)) << line.toStdString();
         EXPECT_EQ(back.kind, original.kind);
         EXPECT_EQ(back.device, original.device);
+        EXPECT_EQ(back.serial, original.serial);
+        EXPECT_EQ(back.step, original.step);
         EXPECT_EQ(back.percent, original.kind == UpdateEvent::Kind::Progress ? 37 : -1);
         EXPECT_EQ(back.ok, original.ok);
         EXPECT_EQ(back.outcome, original.outcome);
@@ -151,7 +145,8 @@ TEST(ConsoleSummary, AFailureOutweighsARefusalWhichOutweighsSuccess)
     EXPECT_EQ(status({ Outcome::Stopped }), exitcodes::kFailure);
 
     Summary summary;
-    summary.addLost("/dev/hidraw4", "VSIM0005", "ended without a result");
+    FoundController lost{ "/dev/hidraw4", &vorn::kVariants[0], "VSIM0005" };
+    summary.take(resultAbout(lost, Outcome::Failed, "ended without a result"));
     EXPECT_EQ(summary.exitStatus(), exitcodes::kFailure);
     EXPECT_EQ(summary.lines().value(1), "  /dev/hidraw4 (VSIM0005): ended without a result");
 }

@@ -206,8 +206,6 @@ TEST_P(TranslatedWindow, EachButtonsWordHasItsGlyphsFitsItsPillAndIsTheWordTheMe
     const auto *update = window->findChild<vornButton *>();
     const auto *close = window->findChild<vornCloseButton *>();
     ASSERT_TRUE(update && close);
-    EXPECT_EQ(update->word(), updatetexts::text(updatetexts::kUpdateButtonWord));
-    EXPECT_EQ(close->word(), updatetexts::text(updatetexts::kCloseButtonWord));
     for (const QLabel *button : { static_cast<const QLabel *>(update), static_cast<const QLabel *>(close) })
     {
         const QString word = button == update ? update->word() : close->word();
@@ -237,6 +235,7 @@ TEST_P(TranslatedWindow, TheWindowSpeaksTheLanguageItWasBuiltIn)
     const bool english = QLatin1String(GetParam()) == QLatin1String("en");
     EXPECT_EQ(instruction->text() == QLatin1String("Click and hold the left thumbstick while inserting"), english);
     EXPECT_EQ(updatetexts::text(updatetexts::kEraseFailed) == QLatin1String(updatetexts::kEraseFailed), english);
+    EXPECT_EQ(window->findChild<vornCloseButton *>()->word() == QLatin1String("CLOSE"), english);
     // Qt's own texts too: the button that shows a failure's log.
     EXPECT_EQ(QCoreApplication::translate("QMessageBox", "Show Details...") == QLatin1String("Show Details..."), english);
     // The product's name and the versions are never translated.

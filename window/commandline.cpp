@@ -97,6 +97,10 @@ Decision read(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return decision;
     }
     decision.openWindow = true;
+    decision.walkthroughDir = parser.value(QStringLiteral("walkthrough"));
+    decision.walkthroughLimit = parser.value(QStringLiteral("walkthrough-limit"));
+    decision.walkthroughHold = parser.value(QStringLiteral("walkthrough-hold"));
+    decision.newInstance = parser.isSet(QStringLiteral("new-instance"));
     return decision;
 }
 

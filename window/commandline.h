@@ -14,6 +14,12 @@ struct Decision
     bool openWindow = false;
     //! The program's exit status when it opens no window.
     int exitCode = 0;
+    //! The walkthrough's options as given, each empty when absent.
+    QString walkthroughDir;
+    QString walkthroughLimit;
+    QString walkthroughHold;
+    //! A window of its own even beside another one.
+    bool newInstance = false;
 };
 
 //! Reads @a arguments (program name first). --help and --version print to

@@ -43,16 +43,29 @@ bool readable(const QString &version)
     return !numbers(version).isEmpty();
 }
 
-bool offerUpdate(const QString &controller, const QString &carried)
+int compare(const QString &offered, const QString &current)
 {
-    const QVector<uint> have = numbers(controller);
-    const QVector<uint> offered = numbers(carried);
+    const QVector<uint> have = numbers(current);
+    const QVector<uint> offer = numbers(offered);
     if (have.isEmpty())
     {
-        return true;
+        return 1;
+    }
+    if (offer.isEmpty())
+    {
+        return -1;
     }
     // Lexicographic over major, minor, patch.
-    return std::lexicographical_compare(have.begin(), have.end(), offered.begin(), offered.end());
+    if (offer == have)
+    {
+        return 0;
+    }
+    return std::lexicographical_compare(have.begin(), have.end(), offer.begin(), offer.end()) ? 1 : -1;
+}
+
+bool offerUpdate(const QString &controller, const QString &carried)
+{
+    return compare(carried, controller) > 0;
 }
 
 QString shown(const QString &version)

@@ -10,6 +10,11 @@ namespace firmwareversion {
 //! flash: an erased version field reads 0xFFFF, which no firmware carries.
 bool readable(const QString &version);
 
+//! How @a offered stands to @a current: positive when it is newer or
+//! @a current is no firmware (erased flash needs some), 0 when equal, negative
+//! when it is older or is itself no readable version.
+int compare(const QString &offered, const QString &current);
+
 //! Whether @a controller should be offered @a carried: only when it is older,
 //! or carries no readable version. An equal or newer one is up to date and is
 //! never erased.

@@ -244,14 +244,20 @@ QString PrivateImage::path() const
 
 QString PrivateImage::enginePath() const
 {
+    return enginePathOf(QLatin1String(kFileName));
+}
+
+QString PrivateImage::enginePathOf(const QString &name) const
+{
     if (m_dirFd < 0)
     {
         return QString();
     }
     // The engine runs in this process: the descriptor names the directory
     // made here whatever happens to the names above it.
-    const QString held = QStringLiteral("/proc/self/fd/%1/%2").arg(m_dirFd).arg(QLatin1String(kFileName));
-    return ::access(QFile::encodeName(held).constData(), R_OK) == 0 ? held : path();
+    const QString held = QStringLiteral("/proc/self/fd/%1").arg(m_dirFd);
+    const bool offered = ::access(QFile::encodeName(held).constData(), X_OK) == 0;
+    return (offered ? held : m_dir) + QLatin1Char('/') + name;
 }
 
 QString PrivateImage::directory() const

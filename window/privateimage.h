@@ -37,6 +37,9 @@ public:
     //! The path the engine opens: through the directory's descriptor when the
     //! system offers one, else path().
     QString enginePath() const;
+    //! The same for another file @a name in the directory (one the engine
+    //! writes, such as a read-back).
+    QString enginePathOf(const QString &name) const;
     QString directory() const;
     //! Each base tried by the last prepare() that failed, with what was
     //! wrong there ("/run/user/1000: No space left on device").

@@ -24,39 +24,37 @@ Walkthrough::Walkthrough(MainWindow *window)
     connect(&m_limit, &QTimer::timeout, this, &Walkthrough::timedOut);
 }
 
-bool Walkthrough::configure(const QStringList &arguments)
+namespace {
+
+//! @a value as seconds from @a least up to the most a walkthrough takes;
+//! @a seconds keeps its default when @a value is empty.
+bool readSeconds(const char *option, const QString &value, int least, int &seconds)
+{
+    if (value.isEmpty())
+    {
+        return true;
+    }
+    bool ok = false;
+    const int read = value.toInt(&ok);
+    if (!ok || read < least || read > Walkthrough::kMaxSeconds)
+    {
+        std::fprintf(stderr, "%s needs a number of seconds, not %s\n", option, qUtf8Printable(value));
+        return false;
+    }
+    seconds = read;
+    return true;
+}
+
+} // namespace
+
+bool Walkthrough::configure(const QString &dir, const QString &limit, const QString &hold)
 {
     int limitSeconds = kDefaultLimitSeconds;
     int holdSeconds = 0;
-    QString dir;
-    for (int i = 1; i < arguments.size(); ++i)
+    if (!readSeconds("--walkthrough-limit", limit, 1, limitSeconds) ||
+        !readSeconds("--walkthrough-hold", hold, 0, holdSeconds))
     {
-        const QString &arg = arguments.at(i);
-        if (arg != QLatin1String("--walkthrough") && arg != QLatin1String("--walkthrough-limit") &&
-            arg != QLatin1String("--walkthrough-hold"))
-        {
-            continue;
-        }
-        if (i + 1 >= arguments.size())
-        {
-            std::fprintf(stderr, "%s needs a value\n", qUtf8Printable(arg));
-            return false;
-        }
-        const QString value = arguments.at(++i);
-        if (arg == QLatin1String("--walkthrough"))
-        {
-            dir = value;
-            continue;
-        }
-        bool ok = false;
-        const int seconds = value.toInt(&ok);
-        const bool isLimit = arg == QLatin1String("--walkthrough-limit");
-        if (!ok || seconds < (isLimit ? 1 : 0) || seconds > kMaxSeconds)
-        {
-            std::fprintf(stderr, "%s needs a number of seconds, not %s\n", qUtf8Printable(arg), qUtf8Printable(value));
-            return false;
-        }
-        (isLimit ? limitSeconds : holdSeconds) = seconds;
+        return false;
     }
     if (dir.isEmpty())
     {

@@ -26,11 +26,11 @@ public:
 
     explicit Walkthrough(MainWindow *window);
 
-    //! Reads "--walkthrough DIR", "--walkthrough-limit SECONDS" (time allowed
-    //! to reach the finished page) and "--walkthrough-hold SECONDS" (time the
-    //! finished page stays before the program ends) from the arguments. Without them nothing happens. False when the
-    //! arguments are incomplete or DIR cannot be made.
-    bool configure(const QStringList &arguments);
+    //! Starts the walkthrough into @a dir, with @a limit seconds to reach the
+    //! finished page (the default when empty) and @a hold seconds that the
+    //! finished page stays before the program ends. Without @a dir nothing
+    //! happens. False when a number of seconds is not one or DIR cannot be made.
+    bool configure(const QString &dir, const QString &limit, const QString &hold);
 
     bool active() const { return m_active; }
     //! Picture file names saved so far, in order.
