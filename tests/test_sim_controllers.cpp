@@ -99,7 +99,7 @@ TEST(SimControllers, BehindTheSocketBridgeEachNumberedSocketIsOneController)
     EXPECT_EQ(devices[1].path, socket + ".2");
     EXPECT_EQ(devices[1].serial, L"TWO");
 
-    EXPECT_TRUE(Host(kBlackPid, L"TWO").isOpen()) << "by IDs, the first device that matches";
+    EXPECT_TRUE(Host(kBlackPid, L"TWO").isOpen()) << "by IDs and serial number";
     const std::string path = socket + ".2";
     {
         Host byPath(path.c_str());

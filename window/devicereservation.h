@@ -28,7 +28,6 @@ public:
     //! hidapi, because it lists the devices.
     bool claim(quint16 vid, quint16 pid);
     void release();
-    bool held() const { return lock != nullptr; }
 
 private:
     QLabel *label;
