@@ -30,22 +30,22 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 pids+=($!)
 for ((i = 0; i < 200; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 
-# The accessibility bus, up before the window starts. Qt 5.15 asks the
-# session bus for its address and, on its first event-loop turn, registers
-# the window whether or not that answer has come; when it comes later, the
-# window was registered on a bus it was not yet connected to and is never
-# registered again, so it is missing from the bus for good. That is the
-# run-to-run difference seen with a bus brought up by hand. Here the registry
-# runs before the window starts and the address is also on the X root window,
-# where a desktop session's launcher puts it; with both, about one start in
-# five still lost the race in these runs (without, most did).
-/usr/libexec/at-spi-bus-launcher --launch-immediately &
-pids+=($!)
+# The accessibility bus, started once, through D-Bus activation, as a desktop
+# session starts it: with this display and runtime directory, so that its
+# socket is this run's own and its address goes on the X root window. Qt 5.15
+# as Debian builds it registers the window on its first event-loop turn, and
+# only on a bus it is already connected to; the one address it reads before
+# that turn is the root window's. Two things took that address away in earlier
+# runs: an X server that resets, wiping root window properties, whenever its
+# last client leaves, and a second launcher, which on losing the bus name
+# exits and deletes the address on its way out. The window then never
+# appeared on the bus.
+dbus-update-activation-environment DISPLAY XDG_RUNTIME_DIR
 address=""
 for ((i = 0; i < 100; i++)); do
   address=$(dbus-send --session --dest=org.a11y.Bus --print-reply=literal /org/a11y/bus org.a11y.Bus.GetAddress \
@@ -56,33 +56,19 @@ done
 # The registry, which the window registers with, is running before it starts.
 /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi
 Atspi.get_desktop(0).get_child_count()'
-xprop -root -f AT_SPI_BUS 8s -set AT_SPI_BUS "$address"
+xprop -root AT_SPI_BUS | grep -qF "\"$address\"" ||
+  { echo "atspi_update: the X root window does not hold the accessibility bus's address" >&2; exit 1; }
 
-on_bus() {
-  /usr/bin/python3 -c 'import sys, gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi
-d = Atspi.get_desktop(0)
-sys.exit(0 if any(d.get_child_at_index(i).get_name() == sys.argv[1] for i in range(d.get_child_count())) else 1)' \
-    "$app_name"
-}
-
-# Qt 5.15 itself still loses that race now and then, at the window's start:
-# a window that has not appeared on the bus within ten seconds is started
-# again, up to five times. What is tested below starts only once it is there.
-for ((attempt = 1; attempt <= 5; attempt++)); do
-  # At a real device's speed, so that the bar is read on its way to 100.
-  env QT_LOGGING_RULES="qt.accessibility.atspi=true" QT_QPA_PLATFORM=xcb QT_ACCESSIBILITY=1 VORN_SIM_VARIANT=black \
-    VORN_SIM_VERSION=0.5.19 VORN_SIM_TIMING=full-speed VORN_SIM_FLASH="$work/flash.bin" "$updater" >"$work/log" 2>&1 &
-  updater_pid=$!
-  pids+=($updater_pid)
-  for ((i = 0; i < 50; i++)); do on_bus && break 2; sleep 0.2; done
-  echo "atspi_update: start $attempt did not appear on the bus; starting again" >&2
-  kill "$updater_pid"
-  wait "$updater_pid" 2>/dev/null || true
-done
+# At a real device's speed, so that the bar is read on its way to 100.
+env QT_LOGGING_RULES="qt.accessibility.atspi=true" QT_QPA_PLATFORM=xcb VORN_SIM_VARIANT=black \
+  VORN_SIM_VERSION=0.5.19 VORN_SIM_TIMING=full-speed VORN_SIM_FLASH="$work/flash.bin" "$updater" >"$work/log" 2>&1 &
+updater_pid=$!
+pids+=($updater_pid)
 
 status=0
 /usr/bin/python3 "$here/atspi_read.py" "$app_name" || status=$?
 if [ "$status" -ne 0 ]; then
+  xprop -root AT_SPI_BUS >&2 || true
   grep -a -v '^Inject\|^Read\|^Response\|^Successful\|Version:\|^(1/1)\|Completed' "$work/log" | tail -n 20 >&2
   exit "$status"
 fi
